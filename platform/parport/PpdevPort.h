@@ -1,0 +1,73 @@
+#pragma once
+
+#include <QString>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "ParallelPortLibrary.h"
+
+namespace rq {
+
+// The system calls the ppdev back end makes, behind a seam so it can be tested on machines
+// without a port.
+class PpdevSystem {
+public:
+    virtual ~PpdevSystem() = default;
+    virtual bool exists(const std::string& path) = 0;
+    virtual int open(const std::string& path) = 0;  // read/write; < 0 on failure
+    virtual int close(int fd) = 0;
+    virtual int ioctl(int fd, unsigned long request, void* arg) = 0;  // < 0 on failure
+    virtual std::optional<std::string> readTextFile(const std::string& path) = 0;
+};
+
+// The real calls.
+class LinuxPpdevSystem : public PpdevSystem {
+public:
+    bool exists(const std::string& path) override;
+    int open(const std::string& path) override;
+    int close(int fd) override;
+    int ioctl(int fd, unsigned long request, void* arg) override;
+    std::optional<std::string> readTextFile(const std::string& path) override;
+};
+
+// A printer port on Linux through ppdev (/dev/parportN). Port 1 of the library is
+// /dev/parport0 unless a device is named. The base address comes from the kernel's parport
+// information; the three registers map to the ppdev data, status and control calls, and the
+// control register's direction bit (bit 5) to the data-direction call, since the kernel keeps
+// that bit to itself. Control bits 4, 6 and 7 are not driven; they read back as last written.
+class PpdevPort : public ParallelPortLibrary {
+public:
+    explicit PpdevPort(PpdevSystem& system, QString device = QString());
+    ~PpdevPort() override;
+
+    int32_t GetParallelPortCount() override;
+    int32_t ClaimParallelPort(int32_t port, int32_t wait) override;
+    int32_t GetParallelPortInfo(int32_t port, ParallelPortInfo& info) override;
+    int32_t InByte(int32_t address) override;
+    void OutByte(int32_t address, int32_t value) override;
+    int32_t ReleaseParallelPort(int32_t port) override;
+
+    bool claimed() const { return m_fd >= 0; }
+    std::optional<int32_t> baseAddress() const { return m_base; }
+
+private:
+    std::string devicePath(int32_t port) const;
+    int kernelIndex(int32_t port) const;
+    std::optional<int32_t> readBaseAddress(int32_t port);
+    // Register offset of an address of the claimed port, or -1.
+    int registerOf(int32_t address) const;
+
+    PpdevSystem& m_system;
+    QString m_device;
+    int m_fd = -1;
+    int32_t m_claimedPort = 0;
+    std::optional<int32_t> m_base;
+    bool m_reverse = false;
+    int m_controlShadow = 0;
+};
+
+// The back end the program uses on this machine: ppdev on the named device (or /dev/parport0).
+std::unique_ptr<ParallelPortLibrary> makeSystemPort(const QString& device = QString());
+
+}  // namespace rq
