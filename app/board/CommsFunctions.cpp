@@ -1,5 +1,8 @@
 #include "CommsFunctions.h"
 
+#include <algorithm>
+
+#include "BasicText.h"
 #include "NumberedError.h"
 #include "WindowsVersion.h"
 
@@ -127,6 +130,203 @@ int16_t CommsFunctions::WaitForReady() {
         throw fail();
     } catch (const std::exception&) {
         throw fail();
+    }
+}
+
+}  // namespace rq
+
+namespace rq {
+namespace {
+
+bool isTransferError(const NumberedError& e, int a, int b) {
+    return e.number() == a || e.number() == b;
+}
+
+}  // namespace
+
+void CommsFunctions::SendCommand(int16_t firstByte, int32_t word1, int16_t commandCode) {
+    if (m_state.CurrentSettings.EchoComms) {
+        m_messages.AddItem(QStringLiteral("Sent:") + hexPadded(firstByte, 2, 16) +
+                           hexPadded(word1, 4, 32) + hexPadded(commandCode, 2, 16));
+    }
+    const int32_t high = word1 / 256;
+    const int32_t low = word1 - high * 256;
+    const struct {
+        int32_t value;
+        const char* description;
+    } frame[] = {{firstByte, "Send Command Failed on First Byte"},
+                 {high, "Send Command Failed on Word1 High Byte"},
+                 {low, "Send Command Failed on Word1 Low Byte"},
+                 {commandCode, "Send Command Failed on Byte2"}};
+    const int16_t port = m_state.PortAddress;
+    for (const auto& byte : frame) {
+        try {
+            EPPWrite(port, static_cast<int16_t>(byte.value & 0xFFFF));
+        } catch (const NumberedError& e) {
+            if (!isTransferError(e, 515, 516)) {
+                return;  // anything else ends the frame quietly
+            }
+            throw NumberedError(504, QStringLiteral("Send Command"),
+                                QString::fromLatin1(byte.description));
+        }
+    }
+}
+
+int32_t CommsFunctions::ReadValue() {
+    const auto fail = [] {
+        return NumberedError(518, QStringLiteral("ReadValue"), QStringLiteral("ReadValue Error"));
+    };
+    const int16_t port = m_state.PortAddress;
+    int32_t high = 0;
+    int32_t low = 0;
+    try {
+        high = EPPRead(port);
+    } catch (const NumberedError&) {
+        throw fail();
+    }
+    try {
+        low = EPPRead(port);
+    } catch (const NumberedError&) {
+        throw fail();
+    }
+    return high * 256 | low;
+}
+
+int CommsFunctions::captureTimeoutMs(int32_t sampleFreq) {
+    if (sampleFreq <= 0) {
+        return 3000;
+    }
+    const double t = 32768.0 / sampleFreq * 1000.0;
+    return t > 3000.0 ? static_cast<int>(roundHalfEven(t)) : 3000;
+}
+
+void CommsFunctions::ReadData(int32_t count, std::vector<double>& data) {
+    const Settings& settings = m_state.CurrentSettings;
+    const ClockSettings& clock = m_state.BoardClock;
+    const int32_t period = clock.TPeriodHigh() * 256 + clock.TPeriodLow();
+    // The period travels as a 16-bit word; a longer one (a very low sample frequency) would be
+    // sent wrong, so the capture is refused.
+    if (period < 0 || period > 0xFFFF) {
+        const int32_t lowest =
+            clock.CrystalFrequency() > 0 ? clock.CrystalFrequency() / 65536 + 1 : 0;
+        m_boxes.show(QStringLiteral("The sample frequency of %1 Hz is too low for the board's "
+                                    "sample clock.\r\nPlease choose %2 Hz or more.")
+                         .arg(clock.SampleFrequency())
+                         .arg(lowest),
+                     QStringLiteral("Sample Clock Error"), MsgIcon::Exclamation, MsgButtons::Ok);
+        throw NumberedError(517, QStringLiteral("ReadData"),
+                            QStringLiteral("Sample Frequency Too Low"));
+    }
+    const int32_t word = period | 3;
+
+    try {
+        SendCommand(settings.NumberOfSamples, word, 7);
+    } catch (const NumberedError& e) {
+        m_boxes.show(QStringLiteral("Velmar Board failed to respond to a command.\rA reset may "
+                                    "be necessary"),
+                     QStringLiteral("Send Command Error"), MsgIcon::Critical,
+                     MsgButtons::OkCancel);
+        throw;
+    }
+
+    m_timer.setInterval(captureTimeoutMs(settings.SampleFreq));
+    m_timer.setEnabled(true);
+    m_state.TimedOut = false;
+    try {
+        WaitForReady();
+    } catch (const NumberedError&) {
+        m_timer.setEnabled(false);
+        throw NumberedError(517, QStringLiteral("ReadData"), QStringLiteral("Timeout"));
+    }
+    m_timer.setEnabled(false);
+
+    data.assign(static_cast<size_t>(std::max(count, 0)), 0.0);
+    const int bits = settings.NumberOfBits;
+    const int64_t mask = bits <= 0 ? 0 : (bits >= 32 ? 0xFFFFFFFFLL : (1LL << bits) - 1);
+    const int64_t half = bits <= 0 ? 0 : (bits >= 32 ? 0x80000000LL : 1LL << (bits - 1));
+    for (int32_t i = 0; i < count; ++i) {
+        int64_t v = 0;
+        bool failed = false;
+        try {
+            v = ReadValue();
+        } catch (const NumberedError&) {
+            failed = true;
+        }
+        v &= mask;
+        if (settings.DataFormat == 1 && bits > 0 && v >= half) {
+            v -= 2 * half;
+        }
+        data[static_cast<size_t>(i)] = static_cast<double>(v);
+        if (failed) {
+            throw NumberedError(517, QStringLiteral("ReadData"),
+                                QStringLiteral("Error Reading Data Sample ") + formatGeneral(i + 1));
+        }
+    }
+}
+
+void CommsFunctions::PulseControlLines() {
+    const int16_t control = static_cast<int16_t>(m_state.PortAddress + 2);
+    const int16_t c = static_cast<int16_t>(InPort(m_port, control) & kKeptControlBits);
+    OutPort(m_port, control, c);
+    OutPort(m_port, control, static_cast<int16_t>(c | 9));
+    OutPort(m_port, control, c);
+}
+
+void CommsFunctions::SendResetCommand() {
+    SendCommand(0, 0, 8);
+    for (int i = 0; i < ResetPauseYields; ++i) {
+        m_yield.yield();
+    }
+    PulseControlLines();
+}
+
+void CommsFunctions::SendProgramLength(int16_t n) {
+    const int16_t high = static_cast<int16_t>(n / 256);
+    const int16_t low = static_cast<int16_t>(n - high * 256);
+    const int16_t port = m_state.PortAddress;
+    try {
+        EPPWrite(port, high);
+    } catch (const NumberedError&) {
+        throw NumberedError(505, QStringLiteral("SendProgramLength"),
+                            QStringLiteral("SendProgramLength Command Failed on High Byte"));
+    }
+    try {
+        EPPWrite(port, low);
+    } catch (const NumberedError&) {
+        throw NumberedError(505, QStringLiteral("SendProgramLength"),
+                            QStringLiteral("SendProgramLength Command Failed on Low Byte"));
+    }
+}
+
+void CommsFunctions::SendPacket(const QString& word) {
+    const int16_t port = m_state.PortAddress;
+    const auto byteAt = [&word](qsizetype start) {
+        return static_cast<int16_t>(word.mid(start, 2).toInt(nullptr, 16));
+    };
+    // The last two characters, whatever the word's length.
+    const int16_t bytes[3] = {byteAt(0), byteAt(2), byteAt(std::max<qsizetype>(word.size() - 2, 0))};
+    const char* const failures[4] = {"SendPacket Command Failed on First Write",
+                                     "SendPacket Command Failed on Second Write",
+                                     "SendPacket Command Failed on Third Write",
+                                     "SendPacket Command Failed on Third Write"};
+    const int16_t sum = static_cast<int16_t>((bytes[0] + bytes[1] + bytes[2]) & 0xFF);
+    const int16_t out[4] = {bytes[0], bytes[1], bytes[2], sum};
+    for (int i = 0; i < 4; ++i) {
+        try {
+            EPPWrite(port, out[i]);
+        } catch (const NumberedError&) {
+            throw NumberedError(506, QStringLiteral("SendPacket"),
+                                QString::fromLatin1(failures[i]));
+        }
+    }
+    int16_t answer = -1;
+    try {
+        answer = EPPRead(port);
+    } catch (const NumberedError&) {
+        answer = -1;
+    }
+    if (answer != Acknowledge) {
+        throw NumberedError(520, QStringLiteral("SendPacket"), QStringLiteral("Checksum Error"));
     }
 }
 

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QString>
 #include <cstdint>
+#include <vector>
 
 #include "HostInterfaces.h"
 #include "ParallelPortLibrary.h"
@@ -26,6 +28,32 @@ public:
     // Waits, yielding to the event loop, for the board to end a long operation, then pulses
     // control bit 1 and waits for the line to rise. The watchdog's tick ends the wait with 537.
     int16_t WaitForReady();
+
+    // One command frame: FirstByte, Word1 high and low byte, CommandCode. With echo on, the
+    // frame is first written to the message list. Raises 504 naming the byte that failed.
+    void SendCommand(int16_t firstByte, int32_t word1, int16_t commandCode);
+    // One sample word, high byte first. Raises 518.
+    int32_t ReadValue();
+    // Captures a record: command 7 with the record-length index and the sample-clock period
+    // word, the watchdog-guarded wait, then count words masked to the converter's bits (and
+    // sign-extended for two's complement). Raises 504 (after its message box) or 517.
+    void ReadData(int32_t count, std::vector<double>& data);
+    // The watchdog interval ReadData uses at a sample frequency: the time 32768 samples take,
+    // but never less than 3 s.
+    static int captureTimeoutMs(int32_t sampleFreq);
+    // One pulse on control bits 0 and 3.
+    void PulseControlLines();
+    // Command 8, the restart pause, then the pulse. A failed command raises 504 at once.
+    void SendResetCommand();
+    // The program length, high byte first. Raises 505.
+    void SendProgramLength(int16_t n);
+    // One program word as three bytes and a checksum, then the board's acknowledge (13).
+    // Raises 506 for a failed write, 520 for a refusal.
+    void SendPacket(const QString& word);
+
+    // Yields of the pause while the board restarts after a reset command.
+    static constexpr int ResetPauseYields = 15000;
+    static constexpr int16_t Acknowledge = 13;
 
     ProgramState& state() { return m_state; }
     ParallelPortLibrary& port() { return m_port; }

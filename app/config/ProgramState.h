@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 
 #include "ClockSettings.h"
@@ -33,6 +34,7 @@ struct ProgramState {
     QString OSVersion;
     bool TimedOut = false;  // set by the watchdog's tick, polled by the board wait
     PortMenuState PortMenu;
+    QStringList ConfigEntries;  // the entry items of the configuration file last read
     CommandLine commandLine;
 };
 

@@ -18,7 +18,7 @@ public:
         QString text;
         std::optional<uint32_t> colour;
     };
-    void AddItem(const QString& text, std::optional<uint32_t> colour) override {
+    void AddItem(const QString& text, std::optional<uint32_t> colour = std::nullopt) override {
         lines.push_back({text, colour});
     }
     void Clear() override {

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "ProgramState.h"
+#include "SettingsStore.h"
+
+namespace rq {
+
+// The main window as the persisted state sees it: its geometry in twips and its configuration
+// summary.
+class MainWindowPlacement {
+public:
+    virtual ~MainWindowPlacement() = default;
+    virtual double left() const = 0;
+    virtual double top() const = 0;
+    virtual double width() const = 0;
+    virtual double height() const = 0;
+    virtual void setLeft(double twips) = 0;
+    virtual void setTop(double twips) = 0;
+    virtual void setWidth(double twips) = 0;
+    virtual void setHeight(double twips) = 0;
+    virtual void ShowConfiguration() = 0;
+};
+
+inline const QString StoreApplication = QStringLiteral("VelmarBoard");
+
+// "/GET": the main window's position and the configuration from the store (each value set as
+// soon as it is read; a value that does not convert keeps the member as it was), then the
+// configuration summary. In any case EchoComms from "/E".
+void RestoreSettings(ProgramState& state, SettingsStore& store, MainWindowPlacement& window);
+// "/SAVE": position, then configuration.
+void SaveSettings(const ProgramState& state, SettingsStore& store,
+                  const MainWindowPlacement& window);
+// "/DEL": both sections.
+void DeleteSavedSettings(const ProgramState& state, SettingsStore& store);
+// "/T:" followed by digits sets TimeOut (1 when no digit follows).
+void ReadTimeOutSwitch(ProgramState& state);
+
+}  // namespace rq

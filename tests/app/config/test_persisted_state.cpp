@@ -1,0 +1,191 @@
+// Protects what is kept between runs: the switches that decide it, the keys, defaults and value
+// texts of the store, values that do not convert, and the time-out switch.
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+
+#include "PersistedState.h"
+
+using namespace rq;
+
+namespace {
+
+struct FakeWindow : MainWindowPlacement {
+    double l = 100, t = 200, w = 300, h = 400;
+    int summaries = 0;
+    QStringList order;
+    double left() const override { return l; }
+    double top() const override { return t; }
+    double width() const override { return w; }
+    double height() const override { return h; }
+    void setLeft(double v) override {
+        l = v;
+        order << "Left";
+    }
+    void setTop(double v) override {
+        t = v;
+        order << "Top";
+    }
+    void setWidth(double v) override {
+        w = v;
+        order << "Width";
+    }
+    void setHeight(double v) override {
+        h = v;
+        order << "Height";
+    }
+    void ShowConfiguration() override { ++summaries; }
+};
+
+// Records the order of reads and writes on top of a real store.
+struct RecordingStore : QSettingsStore {
+    using QSettingsStore::QSettingsStore;
+    QStringList reads, writes;
+    QString get(const QString& a, const QString& s, const QString& k, const QString& d) override {
+        reads << k;
+        return QSettingsStore::get(a, s, k, d);
+    }
+    void save(const QString& a, const QString& s, const QString& k, const QString& v) override {
+        writes << k + "=" + v;
+        QSettingsStore::save(a, s, k, v);
+    }
+};
+
+class PersistedStateTest : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+    RecordingStore store{dir.path()};
+    ProgramState state;
+    FakeWindow window;
+    Settings& s = state.CurrentSettings;
+};
+
+}  // namespace
+
+TEST_F(PersistedStateTest, NothingHappensWithoutTheSwitches) {
+    state.commandLine = CommandLine("/SS");
+    s.EchoComms = true;
+    RestoreSettings(state, store, window);
+    SaveSettings(state, store, window);
+    DeleteSavedSettings(state, store);
+    EXPECT_TRUE(store.reads.isEmpty());
+    EXPECT_TRUE(store.writes.isEmpty());
+    EXPECT_EQ(window.summaries, 0);
+    EXPECT_FALSE(s.EchoComms);
+}
+
+TEST_F(PersistedStateTest, RestoreFromAnEmptyStoreGivesTheDefaults) {
+    state.commandLine = CommandLine("/getting /e");
+    RestoreSettings(state, store, window);
+    EXPECT_EQ(window.order, (QStringList{"Left", "Top", "Width", "Height"}));
+    EXPECT_EQ(window.l, 0);
+    EXPECT_EQ(window.t, 0);
+    EXPECT_EQ(window.w, 9465);
+    EXPECT_EQ(window.h, 7170);
+    EXPECT_EQ(s.PartName, "VMB");
+    EXPECT_EQ(s.EXEName, "VMB.EXE");
+    EXPECT_EQ(s.NumberOfBits, 12);
+    EXPECT_EQ(s.DataFormat, 0);
+    EXPECT_EQ(s.InputVMax, 5.0);
+    EXPECT_EQ(s.InputVMin, 0.0);
+    EXPECT_EQ(s.Max_Frequency, 250000);
+    EXPECT_EQ(s.NumberOfSamples, 0);
+    EXPECT_EQ(s.SampleFreq, 100000);
+    EXPECT_FALSE(s.DisplayMode);
+    EXPECT_EQ(window.summaries, 1);
+    EXPECT_TRUE(s.EchoComms);
+    EXPECT_EQ(store.reads.mid(4, 3), (QStringList{"DataFormat", "DisplayMode", "EXEName"}));
+    EXPECT_EQ(store.reads.mid(7, 2), (QStringList{"InputVMax", "InputVMin"}));
+}
+
+TEST_F(PersistedStateTest, SaveThenRestoreCarriesGeometryAndConfiguration) {
+    state.commandLine = CommandLine("/SAVE");
+    window.l = 1234.5;
+    s.PartName = "RQ3118";
+    s.EXEName = "VMB.EXE";
+    s.InputVMin = -2.5;
+    s.InputVMax = 2.5;
+    s.NumberOfBits = 14;
+    s.DataFormat = 1;
+    s.Max_Frequency = 580000;
+    s.NumberOfSamples = 3;
+    s.SampleFreq = 250000;
+    s.DisplayMode = true;
+    SaveSettings(state, store, window);
+    EXPECT_EQ(store.writes,
+              (QStringList{"Left=1234.5", "Top=200", "Width=300", "Height=400", "DataFormat=1",
+                           "DisplayMode=True", "EXEName=VMB.EXE", "InputVMin=-2.5",
+                           "InputVMax=2.5", "Max_Frequency=580000", "NumberOfBits=14",
+                           "NumberOfSamples=3", "PartName=RQ3118", "SampleFreq=250000"}));
+
+    ProgramState next;
+    next.commandLine = CommandLine("/GET");
+    FakeWindow other;
+    RestoreSettings(next, store, other);
+    EXPECT_EQ(other.l, 1234.5);
+    EXPECT_EQ(other.h, 400);
+    EXPECT_EQ(next.CurrentSettings.InputVMin, -2.5);
+    EXPECT_EQ(next.CurrentSettings.InputVMax, 2.5);
+    EXPECT_EQ(next.CurrentSettings.NumberOfBits, 14);
+    EXPECT_EQ(next.CurrentSettings.SampleFreq, 250000);
+    EXPECT_TRUE(next.CurrentSettings.DisplayMode);
+    EXPECT_FALSE(next.CurrentSettings.EchoComms);
+}
+
+TEST_F(PersistedStateTest, BooleanTextsAndValuesThatDoNotConvert) {
+    state.commandLine = CommandLine("/GET");
+    const auto put = [&](const char* key, const char* value) {
+        store.save(StoreApplication, "Configuration", key, value);
+    };
+    put("DisplayMode", "0");
+    put("NumberOfBits", "sixteen");
+    put("SampleFreq", "99999999999");
+    put("DataFormat", "0.5");
+    put("InputVMax", "");
+    store.save(StoreApplication, "Position", "Width", "wide");
+    s.NumberOfBits = 10;
+    s.SampleFreq = 1000;
+    s.InputVMax = 3.3;
+    s.DisplayMode = true;
+    s.DataFormat = 1;
+    RestoreSettings(state, store, window);
+    EXPECT_FALSE(s.DisplayMode);
+    EXPECT_EQ(s.NumberOfBits, 10);
+    EXPECT_EQ(s.SampleFreq, 1000);
+    EXPECT_EQ(s.InputVMax, 3.3);
+    EXPECT_EQ(s.DataFormat, 0);  // halves to even
+    EXPECT_EQ(window.w, 300);
+    EXPECT_EQ(window.summaries, 1);
+
+    put("DisplayMode", "True");
+    RestoreSettings(state, store, window);
+    EXPECT_TRUE(s.DisplayMode);
+    put("DisplayMode", "False");
+    RestoreSettings(state, store, window);
+    EXPECT_FALSE(s.DisplayMode);
+}
+
+TEST_F(PersistedStateTest, SaveAndDeleteTogetherLeaveNothing) {
+    state.commandLine = CommandLine("/DEL");
+    DeleteSavedSettings(state, store);  // nothing stored: quiet
+    state.commandLine = CommandLine("/save/del");
+    SaveSettings(state, store, window);
+    DeleteSavedSettings(state, store);
+    EXPECT_EQ(store.get(StoreApplication, "Configuration", "PartName", "absent"), "absent");
+    EXPECT_EQ(store.get(StoreApplication, "Position", "Left", "absent"), "absent");
+}
+
+TEST(ReadTimeOutSwitch, DigitsAfterTheSwitch) {
+    struct Row {
+        const char* line;
+        int32_t expected;
+    } rows[] = {{"/T:250 /E", 250}, {"/e /t:42", 42},   {"/T:", 1},        {"/T:x5", 1},
+                {"/T:7b", 7},       {"/SS", 1000},      {"/T:99999999999", 1000}};
+    for (const Row& r : rows) {
+        ProgramState state;
+        state.CurrentSettings.TimeOut = 1000;
+        state.commandLine = CommandLine(r.line);
+        ReadTimeOutSwitch(state);
+        EXPECT_EQ(state.CurrentSettings.TimeOut, r.expected) << r.line;
+    }
+}

@@ -1,0 +1,44 @@
+// Protects the comma-separated item reading that configuration, program and data files share:
+// item ends, skipped blanks, quoted items and line ends.
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+
+#include "ItemReader.h"
+#include "NumberedError.h"
+
+using rq::ItemReader;
+
+TEST(ItemReader, CommaAndLineEndEndAnItem) {
+    ItemReader r("1,5\r\n  12.000000  \r\n-3.5\n\r\nlast");
+    EXPECT_EQ(r.readAll(), (QStringList{"1", "5", "12.000000", "-3.5", "last"}));
+}
+
+TEST(ItemReader, QuotedItemKeepsCommasAndLeadingBlanks) {
+    ItemReader r("\"a, b\" ,c\r\n\"  padded\"\r\n\"open to the end");
+    EXPECT_EQ(r.readAll(), (QStringList{"a, b", "c", "  padded", "open to the end"}));
+}
+
+TEST(ItemReader, BlanksAfterTheColonStayBlanksAtTheStartGo) {
+    ItemReader r("  PROGRAMNAME: VMB.EXE \t\r\nPARTNAME:RQ3118, rev B");
+    EXPECT_EQ(r.readAll(), (QStringList{"PROGRAMNAME: VMB.EXE", "PARTNAME:RQ3118", "rev B"}));
+}
+
+TEST(ItemReader, EmptyLinesGiveNoItemButATrailingCommaGivesOne) {
+    ItemReader r("\r\n\r\n   \r\n1,\r\n2");
+    EXPECT_EQ(r.readAll(), (QStringList{"1", "", "2"}));
+    ItemReader empty("");
+    EXPECT_TRUE(empty.atEnd());
+    EXPECT_FALSE(empty.next().has_value());
+}
+
+TEST(ItemReader, MissingFileRaises53) {
+    QTemporaryDir dir;
+    try {
+        ItemReader::fromFile(dir.filePath("none.cfg"));
+        FAIL();
+    } catch (const rq::NumberedError& e) {
+        EXPECT_EQ(e.number(), 53);
+    }
+    EXPECT_THROW(ItemReader::fromFile(dir.path()), rq::NumberedError);
+}
