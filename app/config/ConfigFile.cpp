@@ -1,9 +1,9 @@
 #include "ConfigFile.h"
 
-#include <cmath>
 #include <optional>
 
 #include "BasicText.h"
+#include "Conversion.h"
 #include "ItemReader.h"
 #include "NumberedError.h"
 
@@ -28,13 +28,6 @@ QString valueOf(const QString& item) {
 
 bool itemContains(const QString& item, const QString& text) {
     return item.toUpper().contains(text);
-}
-
-int16_t recordLengthIndex(double samples) {
-    if (!(samples > 0.0)) {
-        throw runtimeError(RuntimeError::InvalidCall);  // no logarithm of 0 or less
-    }
-    return toInt16(std::log2(samples / 256.0));
 }
 
 enum class Outcome { Loaded, Refused, Retry };

@@ -7,6 +7,7 @@
 #include "ClockSettings.h"
 #include "CommandLine.h"
 #include "Latch.h"
+#include "SampleRecord.h"
 #include "Settings.h"
 
 namespace rq {
@@ -34,6 +35,7 @@ struct ProgramState {
     QString OSVersion;
     bool TimedOut = false;  // set by the watchdog's tick, polled by the board wait
     PortMenuState PortMenu;
+    SampleRecord Record;
     QStringList ConfigEntries;  // the entry items of the configuration file last read
     CommandLine commandLine;
 };

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "Settings.h"
+
+namespace rq {
+
+// Record length for a record-length index: 256 * 2^index samples.
+int32_t recordLength(int16_t numberOfSamples);
+
+// The record-length index of a count of samples: log2(count / 256), halves to even. Raises 5 for
+// a count of 0 and 6 when the index does not fit.
+int16_t recordLengthIndex(double count);
+
+// Codes to volts over the input range: step = span / 2^bits, code 0 at InputVMin, so the top code
+// reads one step below InputVMax. Two's-complement codes are first turned into the offset-binary
+// code of the same level. Codes are rounded to whole numbers (halves to even); the arithmetic is
+// 32-bit, so 16-bit converters convert in both codings. Raises 9 for an empty record.
+void ConvertToVolts(const Settings& settings, const std::vector<double>& codes,
+                    std::vector<double>& volts);
+
+}  // namespace rq
