@@ -1,0 +1,88 @@
+#include "ConverterModel.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+#include <random>
+
+namespace rq {
+namespace {
+
+// Our own uniform and Gaussian draws on the standard engine, so a record is the same with any
+// standard library.
+class NoiseSource {
+public:
+    NoiseSource(uint64_t seed, uint64_t index) {
+        std::seed_seq seq{static_cast<uint32_t>(seed), static_cast<uint32_t>(seed >> 32),
+                          static_cast<uint32_t>(index), static_cast<uint32_t>(index >> 32)};
+        m_engine.seed(seq);
+    }
+    // (0, 1]: never 0, so the logarithm below is defined.
+    double uniform() { return (static_cast<double>(m_engine() >> 11) + 1.0) * 0x1.0p-53; }
+    double gaussian() {
+        if (m_hasSpare) {
+            m_hasSpare = false;
+            return m_spare;
+        }
+        const double r = std::sqrt(-2.0 * std::log(uniform()));
+        const double a = 2.0 * std::numbers::pi * uniform();
+        m_spare = r * std::sin(a);
+        m_hasSpare = true;
+        return r * std::cos(a);
+    }
+
+private:
+    std::mt19937_64 m_engine;
+    double m_spare = 0.0;
+    bool m_hasSpare = false;
+};
+
+}  // namespace
+
+ConverterModel::ConverterModel(const ConverterSettings& settings)
+    : m_settings(settings), m_bits(std::clamp(settings.bits, 1, 16)) {}
+
+uint16_t ConverterModel::wordFor(int straightCode) const {
+    if (!m_settings.twosComplement) {
+        return static_cast<uint16_t>(straightCode);
+    }
+    // Flipping the top bit turns offset binary into two's complement; the rest is sign extension.
+    const int signedCode = straightCode - (1 << (m_bits - 1));
+    return static_cast<uint16_t>(static_cast<int16_t>(signedCode));
+}
+
+uint16_t ConverterModel::midScaleWord() const {
+    return wordFor(1 << (m_bits - 1));
+}
+
+std::vector<uint16_t> ConverterModel::record(int count, double sampleRate,
+                                             uint64_t recordIndex) const {
+    NoiseSource noise(m_settings.seed, recordIndex);
+    const double midScale = static_cast<double>(1 << (m_bits - 1));
+    const double amplitude = midScale * std::pow(10.0, m_settings.toneLevel / 20.0);
+    std::vector<double> harmonicAmplitudes;
+    for (double dbc : m_settings.harmonics) {
+        harmonicAmplitudes.push_back(amplitude * std::pow(10.0, dbc / 20.0));
+    }
+    // A capture starts at no particular point of the tone.
+    const double phase0 = 2.0 * std::numbers::pi * noise.uniform();
+    const double step = 2.0 * std::numbers::pi * m_settings.toneFrequency / sampleRate;
+    const double top = static_cast<double>(maxCode());
+
+    std::vector<uint16_t> words(static_cast<size_t>(std::max(count, 0)));
+    for (size_t i = 0; i < words.size(); ++i) {
+        const double phase = phase0 + step * static_cast<double>(i);
+        double v = midScale + m_settings.offset + amplitude * std::sin(phase);
+        for (size_t h = 0; h < harmonicAmplitudes.size(); ++h) {
+            v += harmonicAmplitudes[h] * std::sin(static_cast<double>(h + 2) * phase);
+        }
+        if (m_settings.noiseRms > 0.0) {
+            v += m_settings.noiseRms * noise.gaussian();
+        }
+        const double code = std::clamp(std::floor(v + 0.5), 0.0, top);
+        words[i] = wordFor(static_cast<int>(code));
+    }
+    return words;
+}
+
+}  // namespace rq
