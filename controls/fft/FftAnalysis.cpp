@@ -1,0 +1,665 @@
+#include "FftAnalysis.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <stdexcept>
+#include <utility>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
+#include "BasicText.h"
+#include "NumberedError.h"
+
+namespace rq {
+namespace {
+
+// The constants as the transform has always used them; the spectrum must not move by their
+// last digits.
+constexpr double PiConstant = 3.14159265358979;
+constexpr double TwoPiTransform = 6.28318530717959;
+constexpr double TwoPiWindow = 6.28318530717958;
+
+bool isPowerOfTwo(int64_t n) {
+    return n > 0 && (n & (n - 1)) == 0;
+}
+
+[[noreturn]] void failSpectrum(const QString& description) {
+    throw NumberedError(FftAnalysis::ErrorNumber, FftAnalysis::ErrorSource, description);
+}
+
+// The twiddle recurrence shared by both transforms: w advances by the angle whose half-angle
+// sine is behind wpr and whose sine is wpi.
+inline void advance(double& wr, double& wi, double wpr, double wpi) {
+    const double t = wr;
+    wr = wr * wpr - wi * wpi + wr;
+    wi = wi * wpr + t * wpi + wi;
+}
+
+// The largest value and the index of its first occurrence, -1 for no values. Four independent
+// lanes keep the comparisons from waiting on one another; the values are all finite.
+std::pair<int32_t, double> firstLargest(const double* v, size_t count) {
+    if (count == 0) {
+        return {-1, -std::numeric_limits<double>::infinity()};
+    }
+    size_t best[4] = {0, 0, 0, 0};
+    size_t i = 0;
+    for (; i + 4 <= count; i += 4) {
+        for (size_t lane = 0; lane < 4; ++lane) {
+            best[lane] = v[i + lane] > v[best[lane]] ? i + lane : best[lane];
+        }
+    }
+    for (; i < count; ++i) {
+        best[0] = v[i] > v[best[0]] ? i : best[0];
+    }
+    size_t first = best[0];
+    for (size_t lane = 1; lane < 4; ++lane) {
+        if (v[best[lane]] > v[first] || (v[best[lane]] == v[first] && best[lane] < first)) {
+            first = best[lane];
+        }
+    }
+    return {static_cast<int32_t>(first), v[first]};
+}
+
+#ifdef __SSE2__
+// One butterfly on (re, im) pairs with the twiddle entry wr, wr, -wi, wi. It forms
+// wr*re + -wi*im and wr*im + wi*re, the same products and sums as the scalar
+// wr*re - wi*im and wr*im + wi*re, so the result is identical to the last bit.
+inline void butterfly(__m128d& lo, __m128d& hi, const double* wk) {
+    const __m128d t = _mm_add_pd(_mm_mul_pd(_mm_loadu_pd(wk), hi),
+                                 _mm_mul_pd(_mm_loadu_pd(wk + 2), _mm_shuffle_pd(hi, hi, 1)));
+    hi = _mm_sub_pd(lo, t);
+    lo = _mm_add_pd(lo, t);
+}
+#endif
+
+}  // namespace
+
+const QString FftAnalysis::ErrorSource = QStringLiteral("FFT Control");
+
+FftAnalysis::FftAnalysis()
+    : m_dcBinsText(QString::number(m_DCBins)), m_sigBinsText(QString::number(m_SIGBins)) {}
+
+QString FftAnalysis::decibelText(double value) {
+    return formatNumber(value, u"00.000") + QStringLiteral("dB");
+}
+
+QString FftAnalysis::frequencyText(double hz) {
+    if (hz < 10000.0) {
+        return formatNumber(hz, u".0") + QStringLiteral("Hz");
+    }
+    if (hz < 1000000.0) {
+        return formatNumber(hz / 1000.0, u"0.00") + QStringLiteral("KHz");
+    }
+    return formatNumber(hz / 1000000.0, u"0.000") + QStringLiteral("MHz");
+}
+
+// ---------------------------------------------------------------------------------------------
+// Spectrum
+
+void FftAnalysis::CalcFFT(std::span<const double> DataArray, std::vector<double>& FFTarray,
+                          std::optional<double> SampleFrequency) {
+    m_lastError = 0;
+    m_lastPeak = 0;
+    try {
+        m_SampleFrequency = SampleFrequency ? toInt32(*SampleFrequency) : DefaultSampleFrequency;
+        m_lastPeak = GenerateFFT(DataArray, FFTarray);
+        m_storedSpectrum.assign(FFTarray.begin(), FFTarray.end());
+        // The properties hold what the read-outs show, three decimals.
+        m_snrText = decibelText(CalcSNR());
+        m_SNR = leadingNumber(m_snrText);
+        m_thdText = decibelText(CalcTHD());
+        m_THD = leadingNumber(m_thdText);
+    } catch (const std::exception& e) {
+        const auto* numbered = dynamic_cast<const NumberedError*>(&e);
+        m_lastError = numbered ? numbered->number() : ErrorNumber;
+        std::fill(FFTarray.begin(), FFTarray.end(), 0.0);
+        m_snrText = QStringLiteral("0.000dB");
+        m_thdText = QStringLiteral("0.000dB");
+        m_SNR = 0.0;
+        m_THD = 0.0;
+    }
+}
+
+int32_t FftAnalysis::GenerateFFT(std::span<const double> Data, std::vector<double>& ReturnArray) {
+    try {
+        const int64_t n = static_cast<int64_t>(Data.size());
+        if (n > MaxRecordLength) {
+            failSpectrum(QStringLiteral("Record longer than 16384 samples"));
+        }
+        // Any other length gives a meaningless spectrum: refuse it so the user sees why.
+        if (n < 2 || !isPowerOfTwo(n)) {
+            failSpectrum(QStringLiteral("Record length is not a power of two"));
+        }
+        const auto N = static_cast<int32_t>(n);
+        const int32_t half = N / 2;
+
+        m_buffer.resize(static_cast<size_t>(N));
+        Blackman_Harris(Data, m_buffer, N);
+        RealFFT(m_buffer, N, 1);
+
+        // Position 1 takes DC and Nyquist together, as the packed layout pairs them.
+        m_dB.resize(static_cast<size_t>(half));
+        const double ln10 = std::log(10.0);
+        const double* buf = m_buffer.data();
+        for (int32_t k = 0; k < half; ++k) {
+            const double re = buf[2 * k];
+            const double im = buf[2 * k + 1];
+            const double m = std::sqrt(re * re + im * im);
+            if (!(m > 0.0) || !std::isfinite(m)) {
+                failSpectrum(m == 0.0 ? QStringLiteral("Zero magnitude in the spectrum")
+                                      : QStringLiteral("Value out of range in the spectrum"));
+            }
+            m_dB[static_cast<size_t>(k)] = 20.0 * std::log(std::fabs(m)) / ln10;
+        }
+
+        // The peak ignores the DC positions; the reference does not.
+        if (m_DCBins < 0) {
+            failSpectrum(QStringLiteral("Peak search below the first position"));
+        }
+        const size_t skipped = std::min<size_t>(static_cast<size_t>(m_DCBins), m_dB.size());
+        const auto [peakIndex, peakValue] =
+            firstLargest(m_dB.data() + skipped, m_dB.size() - skipped);
+        const int32_t peak = peakIndex < 0 ? 0 : static_cast<int32_t>(skipped) + peakIndex + 1;
+        double reference = firstLargest(m_dB.data(), skipped).second;
+        if (peakIndex >= 0 && peakValue > reference) {
+            reference = peakValue;
+        }
+        ReturnArray.resize(static_cast<size_t>(half));
+        for (int32_t k = 0; k < half; ++k) {
+            ReturnArray[static_cast<size_t>(k)] = m_dB[static_cast<size_t>(k)] - reference;
+        }
+
+        if (m_averaging) {
+            // Grows or shrinks with the record, keeping what it has; a mean of dB values.
+            m_runningMean.resize(ReturnArray.size(), 0.0);
+            if (m_averageCount == std::numeric_limits<int16_t>::max()) {
+                failSpectrum(runtimeErrorDescription(RuntimeError::Overflow));
+            }
+            ++m_averageCount;
+            m_avgNumberText = QString::number(m_averageCount);
+            if (m_averageCount < 2) {
+                m_runningMean = ReturnArray;
+            } else {
+                const double count = m_averageCount;
+                for (size_t i = 0; i < ReturnArray.size(); ++i) {
+                    m_runningMean[i] = (m_runningMean[i] * (count - 1.0) + ReturnArray[i]) / count;
+                    ReturnArray[i] = m_runningMean[i];
+                }
+            }
+            return 0;
+        }
+
+        // The read-out names the peak's bin, one below its position, so it agrees with the
+        // chart's cursor.
+        const int32_t bin = peak > 0 ? peak - 1 : 0;
+        const double f = (m_SampleFrequency / 2.0) / (N / 2.0) * bin;
+        m_freqText = frequencyText(f);
+        return peak;
+    } catch (const NumberedError& e) {
+        if (e.number() == ErrorNumber && e.source() == ErrorSource) {
+            throw;
+        }
+        failSpectrum(e.description());
+    } catch (const std::exception& e) {
+        failSpectrum(QString::fromLocal8Bit(e.what()));
+    }
+}
+
+void FftAnalysis::Blackman_Harris(std::span<const double> Data, std::span<double> finish_array,
+                                  int32_t Length) {
+    if (Length < 0 || static_cast<size_t>(Length) > Data.size() ||
+        static_cast<size_t>(Length) > finish_array.size()) {
+        throw runtimeError(RuntimeError::SubscriptOutOfRange);
+    }
+    if (!m_windowing) {
+        std::copy_n(Data.begin(), Length, finish_array.begin());
+        return;
+    }
+    const std::vector<double>& w = windowWeights(Length);
+    for (int32_t i = 0; i < Length; ++i) {
+        finish_array[static_cast<size_t>(i)] =
+            w[static_cast<size_t>(i)] * Data[static_cast<size_t>(i)];
+    }
+}
+
+const std::vector<double>& FftAnalysis::windowWeights(int32_t length) {
+    if (length != m_windowLength || m_window.size() != static_cast<size_t>(length)) {
+        m_window.resize(static_cast<size_t>(length));
+        // Indexed from 1: the first sample takes the window's second point, the last its first.
+        for (int32_t i = 1; i <= length; ++i) {
+            const double a = TwoPiWindow * i / length;
+            m_window[static_cast<size_t>(i - 1)] = 0.35875 - 0.48829 * std::cos(a) +
+                                                   0.14128 * std::cos(2 * a) -
+                                                   0.01168 * std::cos(3 * a);
+        }
+        m_windowLength = length;
+    }
+    return m_window;
+}
+
+void FftAnalysis::RealFFT(std::span<double> Data, int32_t n, int16_t isign) {
+    if (n < 2 || !isPowerOfTwo(n)) {
+        throw runtimeError(RuntimeError::InvalidCall);
+    }
+    if (static_cast<size_t>(n) > Data.size()) {
+        throw runtimeError(RuntimeError::SubscriptOutOfRange);
+    }
+    const bool forward = isign == 1;
+    const double c1 = 0.5;
+    const double c2 = forward ? -0.5 : 0.5;
+    if (forward) {
+        ComplexFFT(Data, n / 2, 1);
+    }
+    double* D = Data.data();
+    const double* w = unpackTwiddles(forward ? n : -n).data();
+    // Bins k and n/2-k are unpacked together from the half-length transform.
+    for (int32_t i = 2; i <= n / 4; ++i) {
+        const int32_t i1 = 2 * i - 2;      // 0-based index of position 2i-1
+        const int32_t i3 = n + 2 - 2 * i;  // 0-based index of position n+3-2i
+        const double wr = w[2 * (i - 2)];
+        const double wi = w[2 * (i - 2) + 1];
+        const double h1r = c1 * (D[i1] + D[i3]);
+        const double h1i = c1 * (D[i1 + 1] - D[i3 + 1]);
+        const double h2r = -c2 * (D[i1 + 1] + D[i3 + 1]);
+        const double h2i = c2 * (D[i1] - D[i3]);
+        D[i1] = h1r + wr * h2r - wi * h2i;
+        D[i1 + 1] = h1i + wr * h2i + wi * h2r;
+        D[i3] = h1r - wr * h2r + wi * h2i;
+        D[i3 + 1] = -h1i + wr * h2i + wi * h2r;
+    }
+    const double h = D[0];
+    if (forward) {
+        D[0] = h + D[1];
+        D[1] = h - D[1];
+    } else {
+        D[0] = c1 * (h + D[1]);
+        D[1] = c1 * (h - D[1]);
+        ComplexFFT(Data, n / 2, -1);
+    }
+}
+
+const std::vector<double>& FftAnalysis::unpackTwiddles(int32_t key) {
+    auto it = m_unpackTwiddles.find(key);
+    if (it != m_unpackTwiddles.end()) {
+        return it->second;
+    }
+    const int32_t len = key < 0 ? -key : key;
+    double theta = PiConstant / (len / 2);
+    if (key < 0) {
+        theta = -theta;
+    }
+    const double t = std::sin(0.5 * theta);
+    const double wpr = -2.0 * t * t;
+    const double wpi = std::sin(theta);
+    double wr = 1.0 + wpr;
+    double wi = wpi;
+    std::vector<double> w;
+    w.reserve(static_cast<size_t>(len / 2));
+    for (int32_t i = 2; i <= len / 4; ++i) {
+        w.push_back(wr);
+        w.push_back(wi);
+        advance(wr, wi, wpr, wpi);
+    }
+    return m_unpackTwiddles.emplace(key, std::move(w)).first->second;
+}
+
+const FftAnalysis::ComplexTables& FftAnalysis::complexTables(int32_t key) {
+    auto it = m_complexTables.find(key);
+    if (it != m_complexTables.end()) {
+        return it->second;
+    }
+    const int32_t nn = key < 0 ? -key : key;
+    const double sign = key < 0 ? -1.0 : 1.0;
+    const int64_t n2 = 2 * static_cast<int64_t>(nn);
+    ComplexTables tables;
+    // 1-based walk of the bit-reversal, recorded as 0-based swaps.
+    int64_t j = 1;
+    for (int64_t i = 1; i < n2; i += 2) {
+        if (j > i) {
+            tables.swaps.emplace_back(static_cast<int32_t>(i - 1), static_cast<int32_t>(j - 1));
+        }
+        int64_t m = nn;
+        while (m >= 2 && j > m) {
+            j -= m;
+            m /= 2;
+        }
+        j += m;
+    }
+    tables.twiddles.reserve(static_cast<size_t>(2 * n2));
+    for (int64_t mmax = 2; n2 > mmax; mmax *= 2) {
+        const double theta = sign * (TwoPiTransform / static_cast<double>(mmax));
+        const double t = std::sin(0.5 * theta);
+        const double wpr = -2.0 * t * t;
+        const double wpi = std::sin(theta);
+        double wr = 1.0;
+        double wi = 0.0;
+        for (int64_t m = 1; m < mmax; m += 2) {
+            tables.twiddles.insert(tables.twiddles.end(), {wr, wr, -wi, wi});
+            advance(wr, wi, wpr, wpi);
+        }
+    }
+    return m_complexTables.emplace(key, std::move(tables)).first->second;
+}
+
+void FftAnalysis::ComplexFFT(std::span<double> data, int32_t nn, int16_t sign) {
+    const ComplexTables& tables = complexTables(sign < 0 ? -nn : nn);
+    double* D = data.data();
+    for (const auto& [a, b] : tables.swaps) {
+        std::swap(D[a], D[b]);
+        std::swap(D[a + 1], D[b + 1]);
+    }
+    const int64_t n2 = 2 * static_cast<int64_t>(nn);
+    const double* w = tables.twiddles.data();
+    // Within a stage the butterflies are independent, so they may run in any order, and two
+    // stages can run in one pass: positions k, k+m, k+2m, k+3m only ever meet each other.
+    int64_t mmax = 2;
+#ifdef __SSE2__
+    for (; n2 > 2 * mmax; mmax *= 4) {
+        const double* wa = w;
+        const double* wb = w + 2 * mmax;
+        for (int64_t block = 0; block < n2; block += 4 * mmax) {
+            double* p = D + block;
+            for (int64_t k = 0; k < mmax; k += 2) {
+                __m128d a0 = _mm_loadu_pd(p + k);
+                __m128d a1 = _mm_loadu_pd(p + k + mmax);
+                __m128d a2 = _mm_loadu_pd(p + k + 2 * mmax);
+                __m128d a3 = _mm_loadu_pd(p + k + 3 * mmax);
+                butterfly(a0, a1, wa + 2 * k);
+                butterfly(a2, a3, wa + 2 * k);
+                butterfly(a0, a2, wb + 2 * k);
+                butterfly(a1, a3, wb + 2 * (k + mmax));
+                _mm_storeu_pd(p + k, a0);
+                _mm_storeu_pd(p + k + mmax, a1);
+                _mm_storeu_pd(p + k + 2 * mmax, a2);
+                _mm_storeu_pd(p + k + 3 * mmax, a3);
+            }
+        }
+        w += 6 * mmax;
+    }
+#endif
+    for (; n2 > mmax; mmax *= 2) {
+        for (int64_t block = 0; block < n2; block += 2 * mmax) {
+            double* lo = D + block;
+            double* hi = lo + mmax;
+            for (int64_t k = 0; k < mmax; k += 2) {
+                const double* wk = w + 2 * k;
+                const double wr = wk[0];
+                const double wi = wk[3];
+                const double tr = wr * hi[k] - wi * hi[k + 1];
+                const double ti = wr * hi[k + 1] + wi * hi[k];
+                hi[k] = lo[k] - tr;
+                hi[k + 1] = lo[k + 1] - ti;
+                lo[k] = lo[k] + tr;
+                lo[k + 1] = lo[k + 1] + ti;
+            }
+        }
+        w += 2 * mmax;
+    }
+}
+
+double FftAnalysis::Log10(double X) {
+    if (!(X > 0.0)) {
+        throw runtimeError(RuntimeError::InvalidCall);
+    }
+    return std::log(X) / std::log(10.0);
+}
+
+void FftAnalysis::max_min(std::span<const double> Data, int16_t Length, double& Max, double& Min) {
+    if (Length > 0 && static_cast<size_t>(Length) > Data.size()) {
+        throw runtimeError(RuntimeError::SubscriptOutOfRange);
+    }
+    Max = -16777216.0;
+    Min = 16777216.0;
+    for (int16_t i = 0; i < Length; ++i) {
+        if (Data[static_cast<size_t>(i)] > Max) {
+            Max = Data[static_cast<size_t>(i)];
+        }
+        if (Data[static_cast<size_t>(i)] < Min) {
+            Min = Data[static_cast<size_t>(i)];
+        }
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Measurements
+
+void FftAnalysis::LocateHarmonics(int32_t Fundamental, int32_t ArrayLength,
+                                  std::array<int32_t, 7>& HarmonicsArray) {
+    if (ArrayLength == 0) {
+        throw runtimeError(RuntimeError::DivisionByZero);
+    }
+    if (ArrayLength < 0) {
+        throw runtimeError(RuntimeError::InvalidCall);
+    }
+    // A sampled harmonic aliases with the period of the record, N = 2L bins, and folds about
+    // Nyquist; positions are bins plus one, with DC and Nyquist sharing position 1.
+    const int64_t L = ArrayLength;
+    const int64_t N = 2 * L;
+    HarmonicsArray[0] = Fundamental;
+    for (int h = 2; h <= 7; ++h) {
+        const int64_t b = h * (static_cast<int64_t>(Fundamental) - 1);
+        if (b > std::numeric_limits<int32_t>::max() || b < std::numeric_limits<int32_t>::min()) {
+            throw runtimeError(RuntimeError::Overflow);
+        }
+        const int64_t r = ((b % N) + N) % N;
+        const int64_t bin = r <= L ? r : N - r;
+        HarmonicsArray[static_cast<size_t>(h - 1)] =
+            (bin == 0 || bin == L) ? 1 : static_cast<int32_t>(bin + 1);
+    }
+}
+
+double FftAnalysis::power(int64_t position) const {
+    if (position < 1 || position > static_cast<int64_t>(m_storedSpectrum.size())) {
+        throw runtimeError(RuntimeError::SubscriptOutOfRange);
+    }
+    const double p = std::pow(10.0, m_storedSpectrum[static_cast<size_t>(position - 1)] / 10.0);
+    if (!std::isfinite(p)) {
+        throw runtimeError(RuntimeError::Overflow);
+    }
+    return p;
+}
+
+int32_t FftAnalysis::findFundamental() {
+    const auto M = static_cast<int64_t>(m_storedSpectrum.size());
+    if (m_DCBins < 0) {
+        throw runtimeError(RuntimeError::SubscriptOutOfRange);
+    }
+    int32_t fund = 0;
+    double best = -100000.0;
+    for (int64_t p = static_cast<int64_t>(m_DCBins) + 1; p <= M; ++p) {
+        const double v = m_storedSpectrum[static_cast<size_t>(p - 1)];
+        if (v > best) {
+            best = v;
+            fund = static_cast<int32_t>(p);
+        }
+    }
+    // Nothing above the start value leaves no fundamental; its window then fails below.
+    m_Fund = fund;
+    return fund;
+}
+
+double FftAnalysis::CalcSNR() {
+    try {
+        const auto M = static_cast<int32_t>(m_storedSpectrum.size());
+        const int64_t w = m_SIGBins;
+        const int64_t d = m_DCBins;
+        const int64_t F = findFundamental();
+        double signal = 0.0;
+        for (int64_t p = F - w; p <= F + w; ++p) {
+            signal += power(p);
+        }
+        double noise = 0.0;
+        if (m_harmonicsInNoise) {
+            for (int64_t p = d; p <= F - w - 1; ++p) {
+                noise += power(p);
+            }
+            for (int64_t p = F + w + 1; p <= M - 1; ++p) {
+                noise += power(p);
+            }
+        } else {
+            LocateHarmonics(m_Fund, M, m_harmonics);
+            for (int64_t p = d; p <= M; ++p) {
+                // Chained from the seventh window down: a window only reaches up to the next
+                // one's start, which is plain membership while the harmonics are in order.
+                bool excluded = p >= m_harmonics[6] - w && p <= m_harmonics[6] + w;
+                for (int i = 5; i >= 0; --i) {
+                    excluded = p >= m_harmonics[static_cast<size_t>(i)] - w &&
+                               (p <= m_harmonics[static_cast<size_t>(i)] + w || excluded);
+                }
+                if (!excluded) {
+                    noise += power(p);
+                }
+            }
+        }
+        if (!std::isfinite(signal) || !std::isfinite(noise)) {
+            throw runtimeError(RuntimeError::Overflow);
+        }
+        return 10.0 * Log10(signal) - 10.0 * Log10(noise);
+    } catch (const std::exception&) {
+        return 0.0;
+    }
+}
+
+double FftAnalysis::CalcTHD() {
+    try {
+        const auto M = static_cast<int32_t>(m_storedSpectrum.size());
+        const int64_t w = m_SIGBins;
+        const int64_t d = m_DCBins;
+        const int64_t F = findFundamental();
+        double signal = 0.0;
+        for (int64_t p = F - w; p <= F + w; ++p) {
+            signal += power(p);
+        }
+        LocateHarmonics(m_Fund, M, m_harmonics);
+        double harmonics = 0.0;
+        const auto within = [w](int64_t p, int64_t centre) {
+            return p >= centre - w && p <= centre + w;
+        };
+        for (int64_t p = d; p <= M; ++p) {
+            if (within(p, m_harmonics[0])) {
+                continue;
+            }
+            for (size_t h = 1; h < m_harmonics.size(); ++h) {
+                if (within(p, m_harmonics[h])) {
+                    harmonics += power(p);
+                    break;
+                }
+            }
+        }
+        if (!std::isfinite(signal) || !std::isfinite(harmonics)) {
+            throw runtimeError(RuntimeError::Overflow);
+        }
+        return 10.0 * Log10(harmonics) - 10.0 * Log10(signal);
+    } catch (const std::exception&) {
+        return 0.0;
+    }
+}
+
+double FftAnalysis::SNRincHarm(std::span<const double> Data, int16_t Length) {
+    try {
+        const auto value = [&](int64_t i) {
+            if (i < 0 || i >= static_cast<int64_t>(Data.size())) {
+                throw runtimeError(RuntimeError::SubscriptOutOfRange);
+            }
+            return Data[static_cast<size_t>(i)];
+        };
+        const auto powerAt = [&](int64_t i) {
+            const double p = std::pow(10.0, value(i) / 10.0);
+            if (!std::isfinite(p)) {
+                throw runtimeError(RuntimeError::Overflow);
+            }
+            return p;
+        };
+        int32_t fund = 0;
+        double best = -100000.0;
+        for (int64_t i = 0; i < Length; ++i) {
+            if (value(i) > best) {
+                best = value(i);
+                fund = static_cast<int32_t>(i);
+            }
+        }
+        m_Fund = fund;
+        double signal = 0.0;
+        for (int64_t i = fund - 5; i <= fund + 5; ++i) {
+            signal += powerAt(i);
+        }
+        double noise = 0.0;
+        for (int64_t i = 4; i <= fund - 6; ++i) {
+            noise += powerAt(i);
+        }
+        for (int64_t i = fund + 6; i <= Length - 1; ++i) {
+            noise += powerAt(i);
+        }
+        m_SNR = 10.0 * Log10(signal) - 10.0 * Log10(noise);
+    } catch (const std::exception&) {
+        // The property keeps its last value.
+    }
+    return 0.0;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Panel
+
+void FftAnalysis::remeasure() {
+    m_snrText = decibelText(CalcSNR());
+    m_thdText = decibelText(CalcTHD());
+}
+
+bool FftAnalysis::dcMinus() {
+    const bool change = m_DCBins > 1;
+    if (change) {
+        --m_DCBins;
+        remeasure();
+    }
+    m_dcBinsText = QString::number(m_DCBins);
+    return change;
+}
+
+bool FftAnalysis::dcPlus() {
+    const bool change = m_DCBins <= 8;
+    if (change) {
+        ++m_DCBins;
+        remeasure();
+    }
+    m_dcBinsText = QString::number(m_DCBins);
+    return change;
+}
+
+bool FftAnalysis::sigMinus() {
+    const bool change = m_SIGBins > 1;
+    if (change) {
+        --m_SIGBins;
+        remeasure();
+    }
+    m_sigBinsText = QString::number(m_SIGBins);
+    return change;
+}
+
+bool FftAnalysis::sigPlus() {
+    const bool change = m_SIGBins <= 8;
+    if (change) {
+        ++m_SIGBins;
+        remeasure();
+    }
+    m_sigBinsText = QString::number(m_SIGBins);
+    return change;
+}
+
+void FftAnalysis::harmsClicked(bool checked) {
+    m_harmonicsInNoise = checked;
+    m_snrText = decibelText(CalcSNR());
+}
+
+void FftAnalysis::avgClicked(bool checked) {
+    m_averaging = checked;
+    if (!checked) {
+        m_averageCount = 0;
+        m_runningMean.clear();
+    }
+    m_avgNumberText.clear();
+}
+
+}  // namespace rq

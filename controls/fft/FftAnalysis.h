@@ -1,0 +1,168 @@
+#pragma once
+
+#include <QString>
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <unordered_map>
+#include <vector>
+
+namespace rq {
+
+// The numeric core of the FFT control and everything the control shows: the windowed dB
+// spectrum of a record, its peak frequency, averaging over records, the fundamental and its
+// harmonics, SNR and THD. The panel and the command-line front end only map this state to their
+// boxes and labels, so both read exactly the same numbers.
+//
+// Arrays the algorithms number from 1 are passed as spans whose element 0 is position 1.
+class FftAnalysis {
+public:
+    static constexpr int ErrorNumber = 531;
+    static constexpr int32_t MaxRecordLength = 16384;
+    static constexpr int32_t DefaultSampleFrequency = 100000;
+    static const QString ErrorSource;  // "FFT Control"
+
+    FftAnalysis();
+
+    // Entry point of the host: window, spectrum and measurements in one call. Never throws: on
+    // any failure FFTarray is zeroed and SNR and THD read 0.
+    void CalcFFT(std::span<const double> DataArray, std::vector<double>& FFTarray,
+                 std::optional<double> SampleFrequency = std::nullopt);
+    // What the last CalcFFT left behind for a host that wants more than the read-outs: the
+    // number of its failure (0 when it succeeded) and the peak position GenerateFFT returned.
+    int lastError() const { return m_lastError; }
+    int32_t lastPeak() const { return m_lastPeak; }
+
+    // The dB spectrum of Data, normalised to its largest position, into ReturnArray (N/2 values,
+    // element 0 the combined DC and Nyquist term). Returns the 1-based peak position past the DC
+    // positions, or 0 while averaging. Raises 531 with source "FFT Control" on any failure.
+    int32_t GenerateFFT(std::span<const double> Data, std::vector<double>& ReturnArray);
+
+    // Four-term Blackman-Harris weights when windowing is on, a plain copy otherwise.
+    void Blackman_Harris(std::span<const double> Data, std::span<double> finish_array,
+                         int32_t Length);
+
+    // In-place real transform of n values (isign 1 forward, packed as DC, Nyquist, then re/im of
+    // bins 1..n/2-1); any other isign inverts, unnormalised (the input times n/2).
+    void RealFFT(std::span<double> Data, int32_t n, int16_t isign);
+
+    static double Log10(double X);
+    static void max_min(std::span<const double> Data, int16_t Length, double& Max, double& Min);
+
+    // Fills the seven entries (index h-1 for harmonic h) with the positions where harmonics of
+    // the fundamental at position Fundamental land in a spectrum of ArrayLength positions.
+    static void LocateHarmonics(int32_t Fundamental, int32_t ArrayLength,
+                                std::array<int32_t, 7>& HarmonicsArray);
+
+    // Measurements on the stored spectrum; 0 when they fail.
+    double CalcSNR();
+    double CalcTHD();
+
+    // Fixed-window SNR of a 0-based dB array; sets SNR (unchanged on failure), returns 0.
+    double SNRincHarm(std::span<const double> Data, int16_t Length);
+
+    // Panel buttons: each re-measures the stored spectrum into the read-out texts (not the SNR
+    // and THD properties) and refreshes its value text. True when the value changed.
+    bool dcMinus();
+    bool dcPlus();
+    bool sigMinus();
+    bool sigPlus();
+    // The "Harms" box: harmonics count as noise while checked; only SNR is re-measured.
+    void harmsClicked(bool checked);
+    // The "Avg" box: switching off discards the count and the running mean.
+    void avgClicked(bool checked);
+
+    // Properties.
+    int16_t DCBins() const { return m_DCBins; }
+    void setDCBins(int16_t value) { m_DCBins = value; }
+    int16_t SIGBins() const { return m_SIGBins; }
+    void setSIGBins(int16_t value) { m_SIGBins = value; }
+    double SNR() const { return m_SNR; }
+    void setSNR(double value) { m_SNR = value; }
+    double THD() const { return m_THD; }
+    void setTHD(double value) { m_THD = value; }
+
+    int32_t SampleFrequency() const { return m_SampleFrequency; }
+    void setSampleFrequency(int32_t hz) { m_SampleFrequency = hz; }
+    int32_t Fund() const { return m_Fund; }
+    const std::array<int32_t, 7>& harmonics() const { return m_harmonics; }
+
+    // Follows the "B-H Windowing" box at each call.
+    bool windowing() const { return m_windowing; }
+    void setWindowing(bool on) { m_windowing = on; }
+    bool averaging() const { return m_averaging; }
+    int16_t averageCount() const { return m_averageCount; }
+    const std::vector<double>& runningMean() const { return m_runningMean; }
+    bool harmonicsInNoise() const { return m_harmonicsInNoise; }
+
+    // Position p of the stored spectrum is element p-1.
+    const std::vector<double>& storedSpectrum() const { return m_storedSpectrum; }
+    void setStoredSpectrum(std::vector<double> spectrum) { m_storedSpectrum = std::move(spectrum); }
+    // The packed transform of the last record, kept until the next one.
+    const std::vector<double>& transformBuffer() const { return m_buffer; }
+
+    // Read-out texts.
+    const QString& freqText() const { return m_freqText; }
+    const QString& snrText() const { return m_snrText; }
+    const QString& thdText() const { return m_thdText; }
+    const QString& dcBinsText() const { return m_dcBinsText; }
+    const QString& sigBinsText() const { return m_sigBinsText; }
+    const QString& avgNumberText() const { return m_avgNumberText; }
+
+    // "00.000" followed by "dB", as the SNR and THD read-outs show a measurement.
+    static QString decibelText(double value);
+    // The peak frequency read-out: Hz below 10 kHz, KHz below 1 MHz, MHz above.
+    static QString frequencyText(double hz);
+
+private:
+    // Twiddle factors and bit-reversal swaps of one transform size, computed with the same
+    // recurrences the transform would run, so cached and recomputed results agree bit for bit.
+    struct ComplexTables {
+        std::vector<std::pair<int32_t, int32_t>> swaps;
+        std::vector<double> twiddles;  // per stage and butterfly: wr, wr, -wi, wi
+    };
+
+    void ComplexFFT(std::span<double> data, int32_t nn, int16_t sign);
+    const ComplexTables& complexTables(int32_t key);         // key: nn, negated for the inverse
+    const std::vector<double>& unpackTwiddles(int32_t key);  // key: n, negated for the inverse
+    const std::vector<double>& windowWeights(int32_t length);
+
+    int32_t findFundamental();
+    double power(int64_t position) const;
+    void remeasure();
+
+    int m_lastError = 0;
+    int32_t m_lastPeak = 0;
+    int16_t m_DCBins = 5;
+    int16_t m_SIGBins = 4;
+    double m_SNR = 0.0;
+    double m_THD = 0.0;
+    int32_t m_SampleFrequency = 0;
+    int32_t m_Fund = 0;
+    std::array<int32_t, 7> m_harmonics{};
+
+    bool m_windowing = true;
+    bool m_averaging = false;
+    int16_t m_averageCount = 0;
+    std::vector<double> m_runningMean;
+    bool m_harmonicsInNoise = false;
+
+    std::vector<double> m_buffer;
+    std::vector<double> m_dB;
+    std::vector<double> m_storedSpectrum;
+
+    QString m_freqText;
+    QString m_snrText;
+    QString m_thdText;
+    QString m_dcBinsText;
+    QString m_sigBinsText;
+    QString m_avgNumberText;
+
+    std::unordered_map<int32_t, ComplexTables> m_complexTables;
+    std::unordered_map<int32_t, std::vector<double>> m_unpackTwiddles;
+    int32_t m_windowLength = 0;
+    std::vector<double> m_window;
+};
+
+}  // namespace rq

@@ -1,0 +1,317 @@
+// Protects SNR, THD and where the harmonics are looked for: aliasing of harmonics, the windows and
+// sums of the measurements, the panel's bin buttons, and what CalcFFT leaves in its read-outs.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <random>
+#include <vector>
+
+#include "BasicText.h"
+#include "FftAnalysis.h"
+#include "NumberedError.h"
+
+using rq::FftAnalysis;
+
+namespace {
+
+std::vector<double> toDb(const std::vector<double>& powers) {
+    std::vector<double> dB;
+    for (double p : powers) {
+        dB.push_back(10 * std::log10(p));
+    }
+    return dB;
+}
+
+double db(double ratio) {
+    return 10 * std::log10(ratio);
+}
+
+// A coherent tone with harmonics 2..7 at known levels below it, white noise and a DC offset.
+struct Tone {
+    static constexpr int N = 4096;
+    static constexpr double A = 1000;
+    std::vector<double> x;
+    std::array<double, 8> a{};  // a[h], harmonic amplitudes
+    double noisePower = 0;      // variance of the noise actually added
+};
+
+Tone makeTone(int bin, unsigned seed) {
+    Tone t;
+    const double levels[] = {0, 0, -60, -64, -68, -70, -72, -74};
+    for (int h = 2; h <= 7; ++h) {
+        t.a[h] = Tone::A * std::pow(10.0, levels[h] / 20);
+    }
+    std::mt19937 rng(seed);
+    std::normal_distribution<double> gauss(0.0, 0.5);
+    std::uniform_real_distribution<double> phase(0, 2 * M_PI);
+    std::vector<double> phases(8);
+    for (double& p : phases) {
+        p = phase(rng);
+    }
+    double sum = 0, sumSq = 0;
+    for (int i = 0; i < Tone::N; ++i) {
+        const double e = gauss(rng);
+        sum += e;
+        sumSq += e * e;
+        double v = 2048 + Tone::A * std::cos(2 * M_PI * bin * i / Tone::N + phases[1]) + e;
+        for (int h = 2; h <= 7; ++h) {
+            // Sampled, a harmonic past Nyquist lands where it aliases.
+            v += t.a[h] * std::cos(2 * M_PI * (double(h) * bin) * i / Tone::N + phases[h]);
+        }
+        t.x.push_back(v);
+    }
+    t.noisePower = sumSq / Tone::N - (sum / Tone::N) * (sum / Tone::N);
+    return t;
+}
+
+// Summed over a window, a tone of amplitude a gives a^2 N / 4 against sigma^2 per noise
+// position, whatever the window (Parseval), so ratios follow from the construction.
+double toneSum(double a) {
+    return a * a * Tone::N / 4;
+}
+
+}  // namespace
+
+TEST(LocateHarmonics, PlacesHarmonicsWhereTheyAlias) {
+    std::array<int32_t, 7> h{};
+    FftAnalysis::LocateHarmonics(100, 2048, h);
+    EXPECT_EQ(h, (std::array<int32_t, 7>{100, 199, 298, 397, 496, 595, 694}));
+    FftAnalysis::LocateHarmonics(1000, 2048, h);
+    EXPECT_EQ(h[2], 1100);
+    EXPECT_EQ(h[4], 900);
+
+    // Against the distance of h x bin to the nearest multiple of N, for every fundamental.
+    const int L = 64, N = 128;
+    for (int F = 1; F <= L; ++F) {
+        FftAnalysis::LocateHarmonics(F, L, h);
+        EXPECT_EQ(h[0], F);
+        for (int k = 2; k <= 7; ++k) {
+            const int c = k * (F - 1);
+            const int alias = std::abs(c - N * static_cast<int>(std::lround(double(c) / N)));
+            const int expected = (alias == 0 || alias == L) ? 1 : alias + 1;
+            EXPECT_EQ(h[k - 1], expected) << "F " << F << " h " << k;
+        }
+    }
+    // Bin 4 of 16: the second harmonic sits at Nyquist and the fourth at DC, both position 1.
+    FftAnalysis::LocateHarmonics(5, 8, h);
+    EXPECT_EQ(h[1], 1);
+    EXPECT_EQ(h[3], 1);
+    EXPECT_THROW(FftAnalysis::LocateHarmonics(400000000, 2048, h), rq::NumberedError);
+}
+
+TEST(SpectralMeasurements, WindowsAndSumsOfInOrderHarmonics) {
+    // 64 positions, fundamental at 5 (bin 4), harmonics at 9, 13, ..., 29.
+    std::vector<double> p(64, 1e-6);
+    p[0] = 0.5;    // DC, never counted
+    p[1] = 2e-5;   // position DCBins: noise starts here
+    p[63] = 3e-5;  // last position: noise unless harmonics count as noise
+    p[4] = 1.0;
+    p[3] = p[5] = 0.01;
+    for (int pos = 9; pos <= 29; pos += 4) {
+        p[pos - 1] = 1e-3;
+        p[pos - 2] = p[pos] = 1e-4;
+    }
+    FftAnalysis fft;
+    fft.setStoredSpectrum(toDb(p));
+    fft.setDCBins(2);
+    fft.setSIGBins(1);
+    const double signal = 1.02;
+    // Left after the seven windows: 2, 3, 7, 11, ..., 27 and 31..64.
+    EXPECT_NEAR(fft.CalcSNR(), db(signal / (2e-5 + 3e-5 + 40e-6)), 1e-9);
+    EXPECT_EQ(fft.Fund(), 5);
+    EXPECT_NEAR(fft.CalcTHD(), db(6 * 1.2e-3 / signal), 1e-9);
+
+    fft.harmsClicked(true);  // 2..3 and 7..63
+    EXPECT_NEAR(fft.CalcSNR(), db(signal / (2e-5 + 1e-6 + 6 * 1.2e-3 + 39e-6)), 1e-9);
+    EXPECT_EQ(fft.snrText(), FftAnalysis::decibelText(fft.CalcSNR()));
+}
+
+TEST(SpectralMeasurements, OutOfOrderHarmonicsFollowTheChainedExclusion) {
+    // Fundamental at 50 of 64: harmonics fold to 31, 20, 61, 12, 39, 42.
+    std::vector<double> p(64, 1e-6);
+    p[49] = 1.0;
+    const int positions[] = {31, 20, 61, 12, 39, 42};
+    double power = 1e-3, harmonicTotal = 0;
+    for (int pos : positions) {
+        p[pos - 1] = power;
+        harmonicTotal += power;
+        power *= 2;
+    }
+    FftAnalysis fft;
+    fft.setStoredSpectrum(toDb(p));
+    fft.setSIGBins(1);
+    std::array<int32_t, 7> h{};
+    FftAnalysis::LocateHarmonics(50, 64, h);
+    EXPECT_EQ(h, (std::array<int32_t, 7>{50, 31, 20, 61, 12, 39, 42}));
+    // Each window only reaches up to the chain above it: just 49..51 and 60..62 are left out,
+    // so every harmonic but the fourth (at 61, 4e-3) counts as noise.
+    EXPECT_NEAR(fft.CalcSNR(), db((1 + 2e-6) / (harmonicTotal - 4e-3 + 49e-6)), 1e-9);
+    EXPECT_NEAR(fft.CalcTHD(), db((harmonicTotal + 12e-6) / (1 + 2e-6)), 1e-9);
+
+    // Windows of 39 and 42 overlap at 40 and 41 with SIGBins 2: counted once.
+    p[39] = 5e-3;
+    fft.setStoredSpectrum(toDb(p));
+    fft.setSIGBins(2);
+    EXPECT_NEAR(fft.CalcTHD(), db((harmonicTotal + 5e-3 + 21e-6) / (1 + 4e-6)), 1e-9);
+}
+
+TEST(SpectralMeasurements, FailuresReadZero) {
+    std::vector<double> p(64, 1e-6);
+    p[2] = 1.0;  // fundamental at 3, window of 4 reaches below position 1
+    FftAnalysis fft;
+    fft.setStoredSpectrum(toDb(p));
+    fft.setDCBins(1);
+    EXPECT_EQ(fft.CalcSNR(), 0.0);
+    EXPECT_EQ(fft.CalcTHD(), 0.0);
+    // Nothing left to call noise: 0 rather than a logarithm of zero.
+    std::vector<double> q(9, 1e-6);
+    q[4] = 1.0;
+    fft.setStoredSpectrum(toDb(q));
+    fft.setSIGBins(3);
+    fft.setDCBins(2);
+    fft.harmsClicked(true);
+    EXPECT_EQ(fft.CalcSNR(), 0.0);
+    EXPECT_EQ(fft.snrText(), "00.000dB");
+    fft.setStoredSpectrum({});
+    EXPECT_EQ(fft.CalcSNR(), 0.0);
+}
+
+TEST(SpectralMeasurements, SyntheticToneWithinHalfADecibelOfItsConstruction) {
+    const int M = Tone::N / 2, d = 5, w = 4;
+    struct Case {
+        int bin;
+        int excludedWindows;                 // windows the chained rule leaves out of the noise
+        int firstNoiseHarmonic;              // harmonics from here on count as noise anyway
+    } cases[] = {{127, 7, 8}, {700, 3, 4}};  // at 700 harmonics 4..7 fold below the third
+    for (const Case& c : cases) {
+        const Tone t = makeTone(c.bin, 17u + c.bin);
+        FftAnalysis fft;
+        std::vector<double> out;
+        fft.CalcFFT(t.x, out, 1000000);
+        ASSERT_EQ(fft.Fund(), c.bin + 1);
+
+        double allHarmonics = 0, harmonicsInNoise = 0;
+        for (int h = 2; h <= 7; ++h) {
+            allHarmonics += toneSum(t.a[h]);
+            harmonicsInNoise += h >= c.firstNoiseHarmonic ? toneSum(t.a[h]) : 0;
+        }
+        const int K = (M - d + 1) - c.excludedWindows * (2 * w + 1);
+        const double snr = db(toneSum(Tone::A) / (K * t.noisePower + harmonicsInNoise));
+        const double thd = db(allHarmonics / toneSum(Tone::A));
+        EXPECT_NEAR(fft.SNR(), snr, 0.5) << c.bin;
+        EXPECT_NEAR(fft.THD(), thd, 0.5) << c.bin;
+
+        // With harmonics as noise: DCBins..F-w-1 and F+w+1..M-1, every harmonic included.
+        const int F = c.bin + 1;
+        const int K2 = (F - w - d) + (M - 1 - (F + w + 1) + 1);
+        fft.harmsClicked(true);
+        const double withHarms = rq::leadingNumber(fft.snrText());
+        EXPECT_NEAR(withHarms, db(toneSum(Tone::A) / (K2 * t.noisePower + allHarmonics)), 0.5);
+        EXPECT_EQ(fft.thdText(), FftAnalysis::decibelText(fft.THD()));
+        fft.harmsClicked(false);
+        EXPECT_EQ(fft.snrText(), FftAnalysis::decibelText(fft.SNR()));
+    }
+}
+
+TEST(CalcFFTReadOuts, ReadOutsPropertiesAndFailure) {
+    const Tone t = makeTone(127, 5);
+    FftAnalysis fft;
+    fft.setSampleFrequency(1);
+    std::vector<double> out;
+    fft.CalcFFT(t.x, out);
+    EXPECT_EQ(fft.SampleFrequency(), 100000);
+    EXPECT_EQ(fft.freqText(), "3100.6Hz");  // bin 127 of 4096 at 100 kHz
+    ASSERT_EQ(out.size(), 2048u);
+    EXPECT_EQ(fft.storedSpectrum(), out);
+    // The properties hold the read-outs' three decimals, not the measurement.
+    EXPECT_EQ(fft.SNR(), rq::leadingNumber(fft.snrText()));
+    EXPECT_EQ(fft.THD(), rq::leadingNumber(fft.thdText()));
+    EXPECT_NE(fft.SNR(), fft.CalcSNR());
+    EXPECT_NEAR(fft.SNR(), fft.CalcSNR(), 0.0005);
+    EXPECT_TRUE(fft.snrText().endsWith("dB"));
+
+    // Switching the window changes nothing until the next call.
+    const QString snrText = fft.snrText();
+    fft.setWindowing(false);
+    EXPECT_EQ(fft.snrText(), snrText);
+
+    // A failed record zeroes the output and the read-outs, and keeps the older spectrum.
+    const std::vector<double> stored = fft.storedSpectrum();
+    fft.CalcFFT(std::vector<double>(4096, 0.0), out, 1000000);
+    EXPECT_EQ(out, std::vector<double>(2048, 0.0));
+    EXPECT_EQ(fft.snrText(), "0.000dB");
+    EXPECT_EQ(fft.thdText(), "0.000dB");
+    EXPECT_EQ(fft.SNR(), 0.0);
+    EXPECT_EQ(fft.THD(), 0.0);
+    EXPECT_EQ(fft.storedSpectrum(), stored);
+    fft.dcPlus();
+    EXPECT_NEAR(rq::leadingNumber(fft.snrText()), rq::leadingNumber(snrText), 0.5);
+
+    // A measurement that fails on a good spectrum reads a computed zero.
+    fft.setWindowing(true);
+    fft.setDCBins(0);
+    std::vector<double> low(256);
+    for (int i = 0; i < 256; ++i) {
+        low[i] = std::cos(2 * M_PI * 2 * i / 256);
+    }
+    fft.CalcFFT(low, out);
+    EXPECT_EQ(fft.snrText(), "00.000dB");
+    EXPECT_EQ(fft.thdText(), "00.000dB");
+}
+
+TEST(FftBinButtons, KeepBinsBetweenOneAndNineAndRewriteOnlyTheTexts) {
+    const Tone t = makeTone(127, 9);
+    FftAnalysis fft;
+    std::vector<double> out;
+    fft.CalcFFT(t.x, out);
+    const double snr = fft.SNR(), thd = fft.THD();
+    EXPECT_EQ(fft.dcBinsText(), "5");
+    EXPECT_EQ(fft.sigBinsText(), "4");
+
+    EXPECT_TRUE(fft.sigMinus());
+    EXPECT_EQ(fft.sigBinsText(), "3");
+    EXPECT_EQ(fft.snrText(), FftAnalysis::decibelText(fft.CalcSNR()));
+    EXPECT_EQ(fft.thdText(), FftAnalysis::decibelText(fft.CalcTHD()));
+    EXPECT_EQ(fft.SNR(), snr);
+    EXPECT_EQ(fft.THD(), thd);
+
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_TRUE(fft.dcPlus());
+    }
+    const QString snrAtNine = fft.snrText();
+    EXPECT_FALSE(fft.dcPlus());
+    EXPECT_EQ(fft.DCBins(), 9);
+    EXPECT_EQ(fft.dcBinsText(), "9");
+    EXPECT_EQ(fft.snrText(), snrAtNine);
+    while (fft.sigMinus()) {
+    }
+    EXPECT_EQ(fft.SIGBins(), 1);
+    fft.setDCBins(1);
+    EXPECT_FALSE(fft.dcMinus());
+    EXPECT_EQ(fft.dcBinsText(), "1");
+
+    // The harmonics box re-measures SNR only.
+    fft.setSIGBins(4);
+    fft.setDCBins(5);
+    fft.dcMinus();
+    fft.dcPlus();
+    const QString thdText = fft.thdText();
+    const QString snrText = fft.snrText();
+    fft.harmsClicked(true);
+    EXPECT_LT(rq::leadingNumber(fft.snrText()), rq::leadingNumber(snrText));
+    EXPECT_EQ(fft.thdText(), thdText);
+}
+
+TEST(SNRincHarm, FixedWindowsSetTheProperty) {
+    std::vector<double> dB(64, -60.0);
+    dB[30] = 0.0;
+    FftAnalysis fft;
+    EXPECT_EQ(fft.SNRincHarm(dB, 64), 0.0);
+    EXPECT_EQ(fft.Fund(), 30);
+    // Signal 25..35, noise 4..24 and 36..63.
+    EXPECT_NEAR(fft.SNR(), db((1 + 10e-6) / 49e-6), 1e-9);
+    dB[30] = -100.0;
+    dB[3] = 0.0;  // its window would start at -2
+    fft.SNRincHarm(dB, 64);
+    EXPECT_NEAR(fft.SNR(), db((1 + 10e-6) / 49e-6), 1e-9);
+}
