@@ -7,6 +7,7 @@
 #include "BasicText.h"
 #include "PpdevPort.h"
 #include "ProgramState.h"
+#include "SimBoard.h"
 #include "WindowsVersion.h"
 
 namespace {
@@ -40,7 +41,11 @@ int main(int argc, char* argv[]) {
     rq::ProgramState state;
     state.commandLine = rq::CommandLine::fromArguments(QCoreApplication::arguments());
     WidgetMessageBoxes boxes;
-    std::unique_ptr<rq::ParallelPortLibrary> port = rq::makeSystemPort();
+    // "/SIM": the simulated board instead of a printer port.
+    const bool simulated = state.commandLine.has(QStringLiteral("/SIM"));
+    std::unique_ptr<rq::ParallelPortLibrary> port =
+        simulated ? std::unique_ptr<rq::ParallelPortLibrary>(std::make_unique<rq::SimBoard>())
+                  : rq::makeSystemPort();
 
     rq::InitialisePort(state, *port, boxes, rq::queryPlatformVersion());
     rq::PrepareControlRegister(state, *port);
@@ -50,6 +55,7 @@ int main(int argc, char* argv[]) {
     window.setWindowTitle(QStringLiteral("RQ3118 Evaluation Software"));
     auto* list = new QListWidget(&window);
     list->addItem(QStringLiteral("Operating system: ") + state.OSVersion);
+    list->addItem(simulated ? QStringLiteral("Board: simulated") : QStringLiteral("Board: printer port"));
     list->addItem(QStringLiteral("Port address: 0x") + rq::hexPadded(state.PortAddress, 3, 16));
     window.setCentralWidget(list);
     window.resize(631, 478);

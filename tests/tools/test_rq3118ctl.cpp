@@ -1,0 +1,318 @@
+// Protects the command-line front end as a user runs it: each subcommand on the example files
+// and on generated records, every refusal with its exit status, and a record that goes out
+// through a capture and comes back through analyze to the last digit.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+#include "BasicText.h"
+
+namespace {
+
+struct Outcome {
+    int status = -1;
+    QString out;
+    QString err;
+    // The JSON objects of standard output, one per line.
+    std::vector<QJsonObject> objects() const {
+        std::vector<QJsonObject> list;
+        for (const QString& line : out.split(u'\n', Qt::SkipEmptyParts)) {
+            list.push_back(QJsonDocument::fromJson(line.toUtf8()).object());
+        }
+        return list;
+    }
+    QJsonObject object() const {
+        const auto list = objects();
+        return list.size() == 1 ? list.front() : QJsonObject();
+    }
+};
+
+class Ctl : public ::testing::Test {
+protected:
+    void SetUp() override {
+        for (const char* name : {"RQ3118.CFG", "RQ3118TC.CFG", "RQ3116.CFG", "VMB.EXE"}) {
+            QFile::copy(QStringLiteral(RQ_EXAMPLES_DIR "/") + name, dir.filePath(name));
+        }
+    }
+    Outcome run(const QStringList& args) {
+        QProcess p;
+        p.setWorkingDirectory(dir.path());
+        p.start(QStringLiteral(RQ3118CTL), args);
+        EXPECT_TRUE(p.waitForFinished(60000));
+        return {p.exitCode(), QString::fromLocal8Bit(p.readAllStandardOutput()),
+                QString::fromLocal8Bit(p.readAllStandardError())};
+    }
+    QString write(const QString& name, const QString& text) {
+        QFile f(dir.filePath(name));
+        f.open(QIODevice::WriteOnly);
+        f.write(text.toLatin1());
+        return name;
+    }
+    // A record of codes as a raw sample data file.
+    QString record(const QString& name, const std::vector<double>& codes) {
+        QString text;
+        for (double c : codes) {
+            text += rq::formatNumber(c, u"0.000000") + QStringLiteral("\r\n");
+        }
+        return write(name, text);
+    }
+
+    QTemporaryDir dir;
+};
+
+// A tone of amplitude a codes in bin k of n samples around mid-scale, with a third harmonic
+// 60 dB down and a pseudo-random dither of a tenth of a code.
+std::vector<double> tone(int n, int k, double a) {
+    std::vector<double> codes;
+    uint32_t seed = 12345;
+    for (int i = 0; i < n; ++i) {
+        seed = seed * 1664525u + 1013904223u;
+        const double phase = 2 * std::numbers::pi * k * i / n;
+        const double dither = (seed / 4294967296.0 - 0.5) * 0.1;
+        codes.push_back(2048 + a * std::sin(phase) + a * 1e-3 * std::sin(3 * phase) + dither);
+    }
+    return codes;
+}
+
+}  // namespace
+
+TEST_F(Ctl, HelpVersionAndUsageErrors) {
+    const Outcome help = run({"--help"});
+    EXPECT_EQ(help.status, 0);
+    for (const char* word : {"config FILE", "dsp FILE", "analyze FILE", "capture --config",
+                             "--sim-fault", "stop-after=K", "Exit status"}) {
+        EXPECT_TRUE(help.out.contains(word)) << word;
+    }
+    EXPECT_EQ(run({"capture", "--help"}).status, 0);
+    EXPECT_EQ(run({"--version"}).out.trimmed(), "rq3118ctl 2.0");
+    for (const QStringList& bad :
+         {QStringList{}, {"frobnicate"}, {"config"}, {"config", "a", "b"},
+          {"dsp", "VMB.EXE", "--rate", "1"}, {"analyze", "x.dat", "--dc-bins", "many"},
+          {"analyze", "x.dat", "--rate"}, {"capture", "--sim"},
+          {"capture", "--sim", "--config", "RQ3118.CFG", "--samples", "300"},
+          {"capture", "--sim", "--config", "RQ3118.CFG", "--sim-fault", "melt"},
+          {"capture", "--sim", "--port", "/dev/parport0", "--config", "RQ3118.CFG"}}) {
+        const Outcome r = run(bad);
+        EXPECT_EQ(r.status, 1) << bad.join(' ').toStdString();
+        EXPECT_TRUE(r.err.contains("--help")) << bad.join(' ').toStdString();
+        EXPECT_TRUE(r.out.isEmpty());
+    }
+}
+
+TEST_F(Ctl, ConfigShowsWhatLoadingGives) {
+    const QJsonObject o = run({"config", "RQ3118TC.CFG", "--json"}).object();
+    EXPECT_EQ(o["result"].toInt(), 0);
+    EXPECT_EQ(o["message"].toString(), "");
+    EXPECT_EQ(o["PartName"].toString(), "RQ3118-TC");
+    EXPECT_EQ(o["EXEName"].toString(), "VMB.EXE");
+    EXPECT_EQ(o["SampleFreq"].toInt(), 200000);
+    EXPECT_EQ(o["Max_Frequency"].toInt(), 580000);
+    EXPECT_EQ(o["NumberOfSamples"].toInt(), 3);
+    EXPECT_EQ(o["DataFormat"].toInt(), 1);
+    EXPECT_EQ(o["NumberOfBits"].toInt(), 12);
+    EXPECT_EQ(o["InputVMax"].toDouble(), 2.5);
+    EXPECT_EQ(o["InputVMin"].toDouble(), -2.5);
+    EXPECT_EQ(o["Latch"].toInt(), 0x20 | 0x80 | 0x40 | 0x08 | 0x04);
+
+    const Outcome text = run({"config", "RQ3118.CFG"});
+    EXPECT_EQ(text.status, 0);
+    EXPECT_TRUE(text.out.contains("PartName: RQ3118\n"));
+    EXPECT_TRUE(text.out.contains("Latch: 204\n"));
+}
+
+TEST_F(Ctl, ConfigRefusalsCarryTheirMessage) {
+    write("NOTCFG.CFG", "PARTNAME:X\r\n");
+    write("NOPROG.CFG", "[VELMAR BOARD]\r\nPARTNAME:X\r\nSAMPLEFREQUENCY:250000\r\n");
+    write("ZERO.CFG", "[VELMAR BOARD]\r\nPARTNAME:Z\r\nPROGRAMNAME:Z.EXE\r\nSAMPLES:0\r\n");
+    const Outcome notCfg = run({"config", "NOTCFG.CFG", "--json"});
+    EXPECT_EQ(notCfg.status, 2);
+    EXPECT_EQ(notCfg.object()["message"].toString(), "This is not a valid CFG file");
+
+    const Outcome noProgram = run({"config", "NOPROG.CFG", "--json"});
+    EXPECT_EQ(noProgram.status, 2);
+    const QJsonObject o = noProgram.object();
+    EXPECT_TRUE(o["message"].toString().startsWith(
+        "This file does not contian an EXE filename to load.\r\n"));
+    EXPECT_EQ(o["PartName"].toString(), "");
+    EXPECT_EQ(o["SampleFreq"].toInt(), 100000);  // the reset's value: the file stopped before it
+
+    const Outcome zero = run({"config", "ZERO.CFG", "--json"});
+    EXPECT_EQ(zero.status, 2);
+    EXPECT_TRUE(zero.object()["message"].toString().startsWith("An Unexpected Error (Code:5"));
+    EXPECT_EQ(zero.object()["EXEName"].toString(), "Z.EXE");
+
+    const Outcome missing = run({"config", "NONE.CFG", "--json"});
+    EXPECT_EQ(missing.status, 2);
+    EXPECT_TRUE(missing.object()["message"].toString().contains("(Code:53"));
+}
+
+TEST_F(Ctl, DspChecksAProgramFile) {
+    const QJsonObject good = run({"dsp", "VMB.EXE", "--json"}).object();
+    EXPECT_EQ(good["result"].toInt(), 0);
+    EXPECT_EQ(good["words"].toInt(), 96);
+    write("BAD.EXE", "hdr\r\n@PA\r\n0\r\n12345\r\n#\r\n");
+    const Outcome bad = run({"dsp", "BAD.EXE", "--json"});
+    EXPECT_EQ(bad.status, 2);
+    EXPECT_EQ(bad.object()["result"].toInt(), 2);
+    const Outcome none = run({"dsp", "NONE.EXE"});
+    EXPECT_EQ(none.status, 2);
+    EXPECT_EQ(none.out, "result: 1\nwords: 0\n");
+}
+
+TEST_F(Ctl, AnalyzeReadsAGeneratedTone) {
+    // Bin 101 of 1024 at 100 kHz: 9863.28 Hz; third harmonic at -60 dBc.
+    const std::vector<double> codes = tone(1024, 101, 1500);
+    record("tone.dat", codes);
+    const Outcome r = run({"analyze", "tone.dat", "--json", "--spectrum-out", "spectrum.dat"});
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains("1024 Data Samples Read"));
+    const QJsonObject o = r.object();
+    EXPECT_EQ(o["samples"].toInt(), 1024);
+    EXPECT_EQ(o["peak"].toInt(), 102);
+    EXPECT_EQ(o["freq_text"].toString(), "9863.3Hz");
+    EXPECT_NEAR(o["thd"].toDouble(), -60.0, 0.5);
+    EXPECT_GT(o["snr"].toDouble(), 80.0);
+    EXPECT_EQ(o["snr_text"].toString(), rq::formatNumber(o["snr"].toDouble(), u"00.000") + "dB");
+    const QJsonObject h = o["histogram"].toObject();
+    EXPECT_EQ(h["samples"].toString(), "1024");
+    const auto [lo, hi] = std::minmax_element(codes.begin(), codes.end());
+    EXPECT_EQ(h["max_code"].toString(), QString::number(std::nearbyint(*hi)));
+    EXPECT_EQ(h["min_code"].toString(), QString::number(std::nearbyint(*lo)));
+    EXPECT_EQ(h["spread"].toString(),
+              QString::number(std::nearbyint(*hi) - std::nearbyint(*lo) + 1));
+    EXPECT_EQ(h["mean"].toString().left(4), "2048");
+
+    QFile spectrum(dir.filePath("spectrum.dat"));
+    ASSERT_TRUE(spectrum.open(QIODevice::ReadOnly));
+    EXPECT_EQ(spectrum.readAll().count("\r\n"), 512);
+
+    // Rate, window and harmonics options change what is read.
+    const QJsonObject fast = run({"analyze", "tone.dat", "--json", "--rate", "1000000"}).object();
+    EXPECT_EQ(fast["freq_text"].toString(), "98.63KHz");
+    const QJsonObject harms = run({"analyze", "tone.dat", "--json", "--harms"}).object();
+    EXPECT_NEAR(harms["snr"].toDouble(), 60.0, 0.5);
+    const QJsonObject plain = run({"analyze", "tone.dat", "--json", "--no-window"}).object();
+    EXPECT_EQ(plain["peak"].toInt(), 102);
+}
+
+TEST_F(Ctl, AnalyzeRefusalsPrintTheDispatchMessage) {
+    std::vector<double> thousand = tone(1000, 100, 1000);
+    record("thousand.dat", thousand);
+    const Outcome notPow2 = run({"analyze", "thousand.dat"});
+    EXPECT_EQ(notPow2.status, 2);
+    EXPECT_TRUE(notPow2.err.contains("Error 531:531 occured while calculating FFT"));
+    EXPECT_TRUE(notPow2.out.isEmpty());
+
+    std::vector<double> wide = tone(256, 10, 1000);
+    wide[7] = 1e7;  // more codes than the histogram's rows can group
+    record("wide.dat", wide);
+    const Outcome histogram = run({"analyze", "wide.dat"});
+    EXPECT_EQ(histogram.status, 2);
+    EXPECT_TRUE(histogram.err.contains("Error 533:"));
+    EXPECT_TRUE(histogram.err.contains("occured while calculating Histogram"));
+
+    write("empty.dat", "\r\n");
+    EXPECT_EQ(run({"analyze", "empty.dat"}).status, 2);
+    EXPECT_EQ(run({"analyze", "none.dat"}).status, 2);
+}
+
+TEST_F(Ctl, CaptureOnTheSimulatedBoard) {
+    const Outcome r = run({"capture", "--sim", "--sim-fast", "--config", "RQ3118.CFG", "--records", "3",
+                       "--json", "--sim-tone", "9863.28125", "--sim-seed", "7"});
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    const auto records = r.objects();
+    ASSERT_EQ(records.size(), 3u);
+    for (int k = 0; k < 3; ++k) {
+        EXPECT_EQ(records[k]["record"].toInt(), k + 1);
+        EXPECT_EQ(records[k]["samples"].toInt(), 1024);
+        EXPECT_EQ(records[k]["freq_text"].toString(), "9863.3Hz");
+        // The simulated part: harmonics at -75 and -80 dBc (-73.8 together, a little more
+        // with the noise inside their windows), 0.5 LSB of noise on 12 bits.
+        EXPECT_NEAR(records[k]["thd"].toDouble(), -73, 2.5);
+        EXPECT_NEAR(records[k]["snr"].toDouble(), 67.4, 1.5);
+    }
+    EXPECT_TRUE(r.err.contains("Board Reset"));
+    EXPECT_TRUE(r.err.contains("Program Running"));
+    EXPECT_EQ(r.err.count("1024 Data Samples Uploaded"), 3);
+
+    // The same seed gives the same records; the rate and length options are honoured.
+    const Outcome again = run({"capture", "--sim", "--sim-fast", "--config", "RQ3118.CFG", "--records",
+                           "3", "--json", "--sim-tone", "9863.28125", "--sim-seed", "7"});
+    EXPECT_EQ(again.out, r.out);
+    const QJsonObject other = run({"capture", "--sim", "--sim-fast", "--config", "RQ3118.CFG",
+                                   "--json", "--samples", "4096", "--rate", "50000"})
+                                  .object();
+    EXPECT_EQ(other["samples"].toInt(), 4096);
+    EXPECT_EQ(other["freq_text"].toString(), "9997.6Hz");  // bin 819 of 4096 at 50 kHz
+}
+
+TEST_F(Ctl, CaptureFollowsTheConfigurationsCoding) {
+    const QJsonObject twos =
+        run({"capture", "--sim", "--sim-fast", "--config", "RQ3118TC.CFG", "--json"}).object();
+    EXPECT_EQ(twos["samples"].toInt(), 2048);
+    EXPECT_LT(twos["histogram"].toObject()["min_code"].toString().toInt(), -1500);
+    const QJsonObject sixteen =
+        run({"capture", "--sim", "--sim-fast", "--config", "RQ3116.CFG", "--json"}).object();
+    EXPECT_GT(sixteen["histogram"].toObject()["max_code"].toString().toInt(), 60000);
+    EXPECT_EQ(sixteen["freq_text"].toString(), "9997.6Hz");
+
+    const QJsonObject averaged = run({"capture", "--sim", "--sim-fast", "--config", "RQ3118.CFG",
+                                      "--json", "--avg", "--records", "2"})
+                                     .objects()
+                                     .back();
+    EXPECT_EQ(averaged["peak"].toInt(), 0);  // averaging reads no peak
+    EXPECT_GT(averaged["snr"].toDouble(), 60.0);
+}
+
+TEST_F(Ctl, RecordRoundTripsThroughSaveAndLoad) {
+    const Outcome captured = run({"capture", "--sim", "--sim-fast", "--config", "RQ3118.CFG", "--json",
+                              "--out", "rec.dat", "--spectrum-out", "spec.dat"});
+    ASSERT_EQ(captured.status, 0);
+    const Outcome analysed = run({"analyze", "rec.dat", "--json", "--spectrum-out", "again.dat"});
+    ASSERT_EQ(analysed.status, 0);
+    QJsonObject a = captured.object();
+    a.remove("record");
+    EXPECT_EQ(a, analysed.object());
+    QFile one(dir.filePath("spec.dat")), two(dir.filePath("again.dat"));
+    ASSERT_TRUE(one.open(QIODevice::ReadOnly) && two.open(QIODevice::ReadOnly));
+    EXPECT_EQ(one.readAll(), two.readAll());
+}
+
+TEST_F(Ctl, BoardAndFileFailuresOfACapture) {
+    struct Row {
+        QStringList extra;
+        int status;
+        const char* says;
+    } rows[] = {
+        {{"--sim-fault", "refuse=3"}, 3, "(Error 506)"},
+        {{"--sim-fault", "no-board"}, 3, "Reset Failure"},
+        {{"--sim-fault", "stuck-low=600"}, 3, "Data Upload Failure"},
+    };
+    for (const Row& row : rows) {
+        const Outcome r = run(QStringList{"capture", "--sim", "--sim-fast", "--config", "RQ3118.CFG"} +
+                          row.extra);
+        EXPECT_EQ(r.status, row.status) << row.extra.join(' ').toStdString();
+        EXPECT_TRUE(r.err.contains(row.says)) << r.err.toStdString();
+    }
+    write("GONE.CFG", "[VELMAR BOARD]\r\nPROGRAMNAME:GONE.EXE\r\n");
+    const Outcome gone = run({"capture", "--sim", "--sim-fast", "--config", "GONE.CFG"});
+    EXPECT_EQ(gone.status, 2);
+    EXPECT_TRUE(gone.err.contains("could not be found"));
+    write("BAD.CFG", "not a configuration\r\n");
+    const Outcome bad = run({"capture", "--sim", "--sim-fast", "--config", "BAD.CFG"});
+    EXPECT_EQ(bad.status, 2);
+    EXPECT_TRUE(bad.err.contains("Error Loading CFG"));
+    // No simulated board and no printer port: the start-up boxes, then the reset fails.
+    const Outcome noPort = run({"capture", "--config", "RQ3118.CFG", "--port", "/dev/nonexistent"});
+    EXPECT_EQ(noPort.status, 3);
+    EXPECT_TRUE(noPort.err.contains("This PC does not appear to have a Printer Port"));
+}

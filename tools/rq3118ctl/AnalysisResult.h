@@ -1,0 +1,17 @@
+#pragma once
+
+#include "Analysis.h"
+#include "Arguments.h"
+#include "Result.h"
+
+namespace rqctl {
+
+// The numbers and read-outs of one analysed record, as analyze and capture print them.
+void addAnalysis(Result& result, const rq::ProgramState& state, const rq::Analysers& analysers);
+
+// The options that shape the analysis (--json, --no-window, --dc-bins, --sig-bins, --harms,
+// --spectrum-out), and their effect on the analysers.
+QList<Arguments::Option> analysisOptions();
+void configureAnalysers(const Arguments& args, rq::Analysers& analysers);
+
+}  // namespace rqctl

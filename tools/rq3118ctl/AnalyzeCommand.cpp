@@ -1,0 +1,122 @@
+// analyze: the file dispatch on a raw sample data file, without a screen.
+#include "AnalysisResult.h"
+#include "Arguments.h"
+#include "BasicText.h"
+#include "Commands.h"
+#include "ConsoleHost.h"
+#include "Conversion.h"
+#include "DataFiles.h"
+#include "NumberedError.h"
+
+namespace rqctl {
+
+void addAnalysis(Result& r, const rq::ProgramState& state, const rq::Analysers& a) {
+    const rq::histogram::Display& h = a.histogram;
+    Result histogram;
+    histogram.add(QStringLiteral("samples"), h.results[0])
+        .add(QStringLiteral("max_code"), h.results[1])
+        .add(QStringLiteral("min_code"), h.results[2])
+        .add(QStringLiteral("spread"), h.results[3])
+        .add(QStringLiteral("std_dev"), h.results[4])
+        .add(QStringLiteral("mean"), h.results[5]);
+    r.add(QStringLiteral("samples"), static_cast<long long>(state.Record.SampleData.size()))
+        .add(QStringLiteral("snr"), a.fft.SNR())
+        .add(QStringLiteral("thd"), a.fft.THD())
+        .add(QStringLiteral("snr_text"), a.fft.snrText())
+        .add(QStringLiteral("thd_text"), a.fft.thdText())
+        .add(QStringLiteral("freq_text"), a.fft.freqText())
+        .add(QStringLiteral("peak"), static_cast<long long>(a.fft.lastPeak()))
+        .add(QStringLiteral("histogram"), histogram);
+}
+
+namespace {
+
+// Options shared with capture that shape the analysis.
+void applyAnalysisOptions(const Arguments& args, rq::Analysers& a) {
+    a.fft.setWindowing(!args.flag(QStringLiteral("no-window")));
+    if (const auto dc = args.integer(QStringLiteral("dc-bins"), 1, 32767)) {
+        a.fft.setDCBins(static_cast<int16_t>(*dc));
+    }
+    if (const auto sig = args.integer(QStringLiteral("sig-bins"), 1, 32767)) {
+        a.fft.setSIGBins(static_cast<int16_t>(*sig));
+    }
+    if (args.flag(QStringLiteral("harms"))) {
+        a.fft.harmsClicked(true);
+    }
+}
+
+}  // namespace
+
+QList<Arguments::Option> analysisOptions() {
+    return {{QStringLiteral("json"), false},     {QStringLiteral("no-window"), false},
+            {QStringLiteral("dc-bins"), true},   {QStringLiteral("sig-bins"), true},
+            {QStringLiteral("harms"), false},    {QStringLiteral("spectrum-out"), true}};
+}
+
+void configureAnalysers(const Arguments& args, rq::Analysers& a) { applyAnalysisOptions(args, a); }
+
+int runAnalyze(const QStringList& argv) {
+    QList<Arguments::Option> options = analysisOptions();
+    options << Arguments::Option{QStringLiteral("rate"), true}
+            << Arguments::Option{QStringLiteral("bits"), true}
+            << Arguments::Option{QStringLiteral("vmin"), true}
+            << Arguments::Option{QStringLiteral("vmax"), true}
+            << Arguments::Option{QStringLiteral("twos"), false};
+    const Arguments args(argv, options);
+    if (args.positional().size() != 1) {
+        throw UsageError{QStringLiteral("analyze takes one raw sample data file")};
+    }
+    const bool json = args.flag(QStringLiteral("json"));
+
+    rq::ProgramState state;
+    rq::applyStartValues(state);
+    rq::Settings& s = state.CurrentSettings;
+    s.NumberOfBits = static_cast<int16_t>(args.integer(QStringLiteral("bits"), 1, 16).value_or(12));
+    s.DataFormat = args.flag(QStringLiteral("twos")) ? 1 : 0;
+    s.InputVMin = args.number(QStringLiteral("vmin")).value_or(s.InputVMin);
+    s.InputVMax = args.number(QStringLiteral("vmax")).value_or(s.InputVMax);
+    const double rate = args.number(QStringLiteral("rate")).value_or(100000.0);
+    if (!(rate > 0.0 && rate <= 2147483647.0)) {
+        throw UsageError{QStringLiteral("--rate must be a positive frequency in Hz")};
+    }
+
+    rq::Analysers analysers;
+    applyAnalysisOptions(args, analysers);
+
+    const QString path = args.positional().first();
+    try {
+        rq::DataValues data = rq::readDataValues(path);
+        state.Record.SampleData = std::move(data.values);
+        state.Record.sampleDimensioned = true;
+        s.MaxValue = data.MaxValue;
+        s.MinValue = data.MinValue;
+        s.NumberOfSamples =
+            rq::recordLengthIndex(static_cast<double>(state.Record.SampleData.size()));
+    } catch (const rq::NumberedError& e) {
+        printErr(QStringLiteral("%1: cannot be read as a data file (error %2: %3)")
+                     .arg(path, rq::formatGeneral(e.number()), e.description()));
+        return ExitRefused;
+    }
+
+    if (const std::optional<rq::DispatchFailure> failure =
+            rq::analyseLoadedRecord(state, analysers, rate)) {
+        printErr(failure->message);
+        return ExitRefused;
+    }
+    printErr(rq::formatGeneral(static_cast<double>(state.Record.SampleData.size())) +
+             QStringLiteral(" Data Samples Read"));
+    if (const auto out = args.value(QStringLiteral("spectrum-out"))) {
+        try {
+            rq::writeDataValues(*out, state.Record.FFTData);
+        } catch (const rq::NumberedError& e) {
+            printErr(QStringLiteral("%1: cannot be written (%2)").arg(*out, e.description()));
+            return ExitRefused;
+        }
+    }
+    Result r;
+    addAnalysis(r, state, analysers);
+    printResult(r, json);
+    return ExitOk;
+}
+
+}  // namespace rqctl

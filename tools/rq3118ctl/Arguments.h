@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QMap>
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+namespace rqctl {
+
+// Exit statuses.
+constexpr int ExitOk = 0;
+constexpr int ExitUsage = 1;
+constexpr int ExitRefused = 2;
+constexpr int ExitBoard = 3;
+
+// A usage error: its text goes to standard error with a pointer to --help, and the exit is 1.
+struct UsageError {
+    QString text;
+};
+
+// What the command line said: the subcommand, its positional arguments and its options. Each
+// subcommand names the options it takes; anything else is a usage error.
+class Arguments {
+public:
+    struct Option {
+        QString name;       // without the leading "--"
+        bool takesValue;
+    };
+
+    // Parses the arguments after the subcommand.
+    Arguments(const QStringList& args, const QList<Option>& allowed);
+
+    const QStringList& positional() const { return m_positional; }
+    bool flag(const QString& name) const { return m_values.contains(name); }
+    std::optional<QString> value(const QString& name) const;
+
+    // Typed values; a value that does not convert is a usage error.
+    std::optional<double> number(const QString& name) const;
+    std::optional<int> integer(const QString& name, int lowest, int highest) const;
+
+private:
+    QStringList m_positional;
+    QMap<QString, QString> m_values;
+};
+
+}  // namespace rqctl

@@ -1,0 +1,224 @@
+// capture: what a user does in the windows, from reset to analysed records, without a screen.
+#include <QCoreApplication>
+#include <memory>
+
+#include "AnalysisResult.h"
+#include "Arguments.h"
+#include "BasicText.h"
+#include "Capture.h"
+#include "Commands.h"
+#include "ConfigFile.h"
+#include "ConsoleHost.h"
+#include "Conversion.h"
+#include "DataFiles.h"
+#include "DspProgram.h"
+#include "FaultSpec.h"
+#include "FrequencyList.h"
+#include "NumberedError.h"
+#include "PpdevPort.h"
+#include "QtHost.h"
+#include "ResetBoard.h"
+#include "SimBoard.h"
+#include "WindowsVersion.h"
+
+namespace rqctl {
+namespace {
+
+// The lines of the setup window's "Program Load Error" box for a download result.
+QString programLoadError(int16_t result) {
+    switch (result) {
+        case rq::DspResult::NoFile:
+            return QStringLiteral(
+                "The Program File specified by the Configuration\nFile could not be found. "
+                "Please make sure\nit is in the current directory.");
+        case rq::DspResult::NotDspFile:
+            return QStringLiteral(
+                "The Program File specified by the Configuration\nFile does not appear to be a "
+                "valid DSP file");
+        default: {
+            const int error = result == rq::DspResult::BeginFailed    ? 504
+                              : result == rq::DspResult::LengthFailed ? 505
+                              : result == rq::DspResult::PacketFailed ? 506
+                                                                      : 507;
+            return QStringLiteral(
+                       "Communication with the Velmar Board Failed.\n(Error %1)\nPlease Reset "
+                       "the Board and Try Again.")
+                .arg(error);
+        }
+    }
+}
+
+rq::SimBoardSettings simSettings(const Arguments& args, const rq::Settings& configured) {
+    rq::SimBoardSettings sim;
+    sim.immediateCapture = args.flag(QStringLiteral("sim-fast"));
+    rq::ConverterSettings& c = sim.converter;
+    // The simulated converter is the part the configuration describes, unless told otherwise.
+    const bool explicitCoding =
+        args.value(QStringLiteral("sim-bits")) || args.flag(QStringLiteral("sim-twos"));
+    if (explicitCoding) {
+        c.bits = args.integer(QStringLiteral("sim-bits"), 1, 16).value_or(12);
+        c.twosComplement = args.flag(QStringLiteral("sim-twos"));
+    } else if (configured.NumberOfBits >= 1 && configured.NumberOfBits <= 16) {
+        c.bits = configured.NumberOfBits;
+        c.twosComplement = configured.DataFormat == 1;
+    }
+    c.toneFrequency = args.number(QStringLiteral("sim-tone")).value_or(c.toneFrequency);
+    c.toneLevel = args.number(QStringLiteral("sim-level")).value_or(c.toneLevel);
+    c.noiseRms = args.number(QStringLiteral("sim-noise")).value_or(c.noiseRms);
+    if (const auto seed = args.integer(QStringLiteral("sim-seed"), 0, 2147483647)) {
+        c.seed = static_cast<uint64_t>(*seed);
+    }
+    if (const auto spec = args.value(QStringLiteral("sim-fault"))) {
+        QString error;
+        const std::optional<rq::SimBoardFaults> faults = rq::parseFaultSpec(*spec, &error);
+        if (!faults) {
+            throw UsageError{QStringLiteral("--sim-fault: ") + error};
+        }
+        sim.faults = *faults;
+    }
+    return sim;
+}
+
+}  // namespace
+
+int runCapture(const QStringList& argv) {
+    QList<Arguments::Option> options = analysisOptions();
+    for (const char* name : {"config", "records", "samples", "rate", "out", "port", "sim-tone",
+                             "sim-level", "sim-noise", "sim-seed", "sim-bits", "sim-fault"}) {
+        options << Arguments::Option{QString::fromLatin1(name), true};
+    }
+    for (const char* name : {"avg", "sim", "sim-twos", "sim-fast"}) {
+        options << Arguments::Option{QString::fromLatin1(name), false};
+    }
+    const Arguments args(argv, options);
+    if (!args.positional().isEmpty()) {
+        throw UsageError{QStringLiteral("capture takes no file argument; use --config FILE")};
+    }
+    const std::optional<QString> config = args.value(QStringLiteral("config"));
+    if (!config) {
+        throw UsageError{QStringLiteral("capture needs --config FILE")};
+    }
+    const int records = args.integer(QStringLiteral("records"), 1, 1000000).value_or(1);
+    std::optional<int16_t> samplesIndex;
+    if (const auto samples = args.integer(QStringLiteral("samples"), 256, 8192)) {
+        const int16_t index = rq::recordLengthIndex(*samples);
+        if (rq::recordLength(index) != *samples) {
+            throw UsageError{QStringLiteral("--samples must be 256, 512, 1024, 2048, 4096 or 8192")};
+        }
+        samplesIndex = index;
+    }
+    const std::optional<double> rate = args.number(QStringLiteral("rate"));
+    if (rate && !(*rate >= 1.0 && *rate <= 2147483647.0)) {
+        throw UsageError{QStringLiteral("--rate must be a positive frequency in Hz")};
+    }
+    const bool simulated = args.flag(QStringLiteral("sim"));
+    if (simulated && args.value(QStringLiteral("port"))) {
+        throw UsageError{QStringLiteral("--sim and --port exclude each other")};
+    }
+    const bool json = args.flag(QStringLiteral("json"));
+
+    rq::ProgramState state;
+    ConsoleMessageList messages;
+    ConsoleMessageBoxes boxes;
+    rq::EventLoopYield yield;
+    rq::QtWatchdogTimer timer([&state] { state.TimedOut = true; });
+
+    // The configuration is read first only to give the simulated converter its coding; the
+    // program's own order (reset, then the file) follows below.
+    rq::Settings configured;
+    if (simulated) {
+        rq::ProgramState probe;
+        ConsoleMessageBoxes quiet;
+        quiet.quiet = true;
+        rq::LoadConfigFile(probe, *config, quiet);
+        configured = probe.CurrentSettings;
+    }
+    std::unique_ptr<rq::ParallelPortLibrary> port;
+    if (simulated) {
+        port = std::make_unique<rq::SimBoard>(simSettings(args, configured));
+    } else {
+        port = rq::makeSystemPort(args.value(QStringLiteral("port")).value_or(QString()));
+    }
+
+    rq::InitialisePort(state, *port, boxes, rq::queryPlatformVersion());
+    rq::PrepareControlRegister(state, *port);
+    rq::applyStartValues(state);
+    rq::CommsFunctions comms(state, *port, yield, timer, messages, boxes);
+
+    const auto finish = [&](int status) {
+        rq::ReleasePort(*port);
+        return status;
+    };
+
+    rq::ResetNotifications noWindows;
+    rq::ResetBoard(comms, noWindows);
+    if (messages.lines.endsWith(QStringLiteral("Reset Failure"))) {
+        return finish(ExitBoard);  // the reset's own box has told why
+    }
+    if (rq::LoadConfigFile(state, *config, boxes) != 0) {
+        messages.AddItem(QStringLiteral("Error Loading CFG"));
+        return finish(ExitRefused);
+    }
+    rq::Settings& s = state.CurrentSettings;
+    if (samplesIndex) {
+        s.NumberOfSamples = *samplesIndex;
+    }
+    if (rate) {
+        s.SampleFreq = rq::toInt32(*rate);
+    }
+    rq::FrequencyList frequencies;
+    try {
+        rq::Add_Frequency(state, frequencies);
+    } catch (const rq::NumberedError& e) {
+        printErr(QStringLiteral("The sample frequency %1 Hz cannot be used: %2")
+                     .arg(s.SampleFreq)
+                     .arg(e.description()));
+        return finish(ExitRefused);
+    }
+
+    const int16_t loaded = rq::LoadDSPProgram(comms);
+    if (loaded != rq::DspResult::Started) {
+        printErr(QStringLiteral("Program Load Error: ") + programLoadError(loaded));
+        const bool fileRefused =
+            loaded == rq::DspResult::NoFile || loaded == rq::DspResult::NotDspFile;
+        return finish(fileRefused ? ExitRefused : ExitBoard);
+    }
+    messages.AddItem(QStringLiteral("Program Running"));
+    s.ProgramLoaded = true;
+
+    rq::Analysers analysers;
+    configureAnalysers(args, analysers);
+    if (args.flag(QStringLiteral("avg"))) {
+        analysers.fft.avgClicked(true);
+    }
+    for (int k = 1; k <= records; ++k) {
+        if (!rq::TakeSamples(comms, analysers)) {
+            return finish(ExitBoard);
+        }
+        if (!json && k > 1) {
+            printOut(QString());  // a blank line between records
+        }
+        Result r;
+        r.add(QStringLiteral("record"), k);
+        addAnalysis(r, state, analysers);
+        printResult(r, json);
+    }
+
+    const auto save = [&](const char* option, const std::vector<double>& values) {
+        if (const auto out = args.value(QString::fromLatin1(option))) {
+            try {
+                rq::writeDataValues(*out, values);
+            } catch (const rq::NumberedError& e) {
+                printErr(QStringLiteral("%1: cannot be written (%2)").arg(*out, e.description()));
+                return false;
+            }
+        }
+        return true;
+    };
+    if (!save("out", state.Record.SampleData) || !save("spectrum-out", state.Record.FFTData)) {
+        return finish(ExitRefused);
+    }
+    return finish(ExitOk);
+}
+
+}  // namespace rqctl

@@ -1,0 +1,80 @@
+// config and dsp: what a file gives the program, with no board traffic.
+#include "Arguments.h"
+#include "BasicText.h"
+#include "Commands.h"
+#include "ConfigFile.h"
+#include "ConsoleHost.h"
+#include "DspProgram.h"
+#include "ProgramState.h"
+#include "Result.h"
+
+namespace rqctl {
+
+void printResult(const Result& result, bool json) {
+    if (json) {
+        printOut(result.toJson());
+    } else {
+        QString text = result.toText();
+        text.chop(1);
+        printOut(text);
+    }
+}
+
+namespace {
+
+QString onlyFile(const Arguments& a, const char* command) {
+    if (a.positional().size() != 1) {
+        throw UsageError{QStringLiteral("%1 takes one file").arg(QString::fromLatin1(command))};
+    }
+    return a.positional().first();
+}
+
+}  // namespace
+
+int runConfig(const QStringList& args) {
+    const Arguments a(args, {{QStringLiteral("json"), false}});
+    const QString file = onlyFile(a, "config");
+
+    // The program's start-up values, then what a board reset does, then the file.
+    rq::ProgramState state;
+    rq::applyStartValues(state);
+    rq::Settings& s = state.CurrentSettings;
+    s.SampleFreq = 100000;
+    s.NumberOfSamples = 0;
+    s.Max_Frequency = 2000000;
+    s.ProgramLoaded = false;
+    s.DataLoaded = false;
+
+    ConsoleMessageBoxes boxes;
+    boxes.quiet = true;
+    const int16_t result = rq::LoadConfigFile(state, file, boxes);
+
+    Result r;
+    r.add(QStringLiteral("result"), static_cast<int>(result))
+        .add(QStringLiteral("message"), boxes.texts.isEmpty() ? QString() : boxes.texts.last())
+        .add(QStringLiteral("PartName"), s.PartName)
+        .add(QStringLiteral("EXEName"), s.EXEName)
+        .add(QStringLiteral("SampleFreq"), static_cast<long long>(s.SampleFreq))
+        .add(QStringLiteral("Max_Frequency"), static_cast<long long>(s.Max_Frequency))
+        .add(QStringLiteral("NumberOfSamples"), static_cast<int>(s.NumberOfSamples))
+        .add(QStringLiteral("DataFormat"), static_cast<int>(s.DataFormat))
+        .add(QStringLiteral("NumberOfBits"), static_cast<int>(s.NumberOfBits))
+        .add(QStringLiteral("InputVMax"), s.InputVMax)
+        .add(QStringLiteral("InputVMin"), s.InputVMin)
+        .add(QStringLiteral("Latch"), static_cast<int>(state.BoardLatch.latch()));
+    printResult(r, a.flag(QStringLiteral("json")));
+    return result == 0 ? ExitOk : ExitRefused;
+}
+
+int runDsp(const QStringList& args) {
+    const Arguments a(args, {{QStringLiteral("json"), false}});
+    const QString file = onlyFile(a, "dsp");
+    const rq::DspProgramFile program = rq::readDspProgramFile(file);
+    Result r;
+    r.add(QStringLiteral("result"), static_cast<int>(program.result))
+        .add(QStringLiteral("words"), static_cast<int>(program.words.size()));
+    printResult(r, a.flag(QStringLiteral("json")));
+    return program.result == rq::DspResult::Started ? ExitOk : ExitRefused;
+}
+
+}  // namespace rqctl

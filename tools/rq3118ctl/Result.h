@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QString>
+#include <variant>
+#include <vector>
+
+namespace rqctl {
+
+// One result of a subcommand: named fields in a fixed order, written either as "key: value"
+// lines or as one line of JSON.
+class Result {
+public:
+    Result& add(const QString& key, const QString& text);
+    Result& add(const QString& key, const char* text) { return add(key, QString::fromUtf8(text)); }
+    Result& add(const QString& key, double number);
+    Result& add(const QString& key, long long integer);
+    Result& add(const QString& key, int integer) { return add(key, static_cast<long long>(integer)); }
+    Result& add(const QString& key, const Result& nested);
+
+    QString toJson() const;
+    QString toText(const QString& prefix = QString()) const;
+
+private:
+    struct Field;
+    std::vector<Field> m_fields;
+};
+
+struct Result::Field {
+    QString key;
+    std::variant<QString, double, long long, Result> value;
+};
+
+}  // namespace rqctl

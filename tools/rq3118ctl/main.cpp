@@ -1,0 +1,120 @@
+// rq3118ctl: the evaluation software's checks, analysis and captures from a command line.
+#include <QCoreApplication>
+
+#include "Arguments.h"
+#include "Commands.h"
+#include "ConsoleHost.h"
+#include "FaultSpec.h"
+#include "NumberedError.h"
+
+namespace {
+
+QString helpText() {
+    QString fault = rq::faultSpecHelp();
+    fault.replace(u'\n', QStringLiteral("\n    "));
+    return QStringLiteral(
+               "Usage: rq3118ctl COMMAND [OPTIONS]\n"
+               "\n"
+               "Checks configuration and DSP program files, analyses raw sample data files and\n"
+               "captures records from the Velmar Board (or the simulated board) as the RQ3118\n"
+               "evaluation software does, without a screen. Results go to standard output, the\n"
+               "message list's lines to standard error.\n"
+               "\n"
+               "Commands:\n"
+               "  config FILE      what loading a configuration file gives (no board traffic)\n"
+               "  dsp FILE         checks a DSP program file: result (0 good, 1 no file,\n"
+               "                   2 not a valid DSP file) and its number of words\n"
+               "  analyze FILE     analyses a raw sample data file: spectrum, SNR, THD, frequency\n"
+               "                   and the code histogram\n"
+               "  capture --config FILE\n"
+               "                   resets the board, loads the configuration and its DSP program,\n"
+               "                   captures and analyses records\n"
+               "\n"
+               "Every command takes --json: one JSON object per result, one per line.\n"
+               "\n"
+               "analyze options:\n"
+               "  --rate HZ        sample frequency for the read-outs (default 100000)\n"
+               "  --bits N         converter bits (default 12)\n"
+               "  --twos           two's-complement codes (default straight binary)\n"
+               "  --vmin V, --vmax V  input range for the volts conversion (default 0 and 5)\n"
+               "\n"
+               "analyze and capture options:\n"
+               "  --no-window      no Blackman-Harris window\n"
+               "  --dc-bins N      leading positions counted as DC (default 5)\n"
+               "  --sig-bins N     half-width of the signal and harmonic windows (default 4)\n"
+               "  --harms          count harmonics as noise in the SNR\n"
+               "  --spectrum-out FILE  write the (last) spectrum as an FFT data file\n"
+               "\n"
+               "capture options:\n"
+               "  --config FILE    the configuration file (required); its DSP program file is\n"
+               "                   looked up in the current directory\n"
+               "  --records K      records to capture (default 1)\n"
+               "  --samples N      record length: 256, 512, 1024, 2048, 4096 or 8192\n"
+               "  --rate HZ        sample frequency (limited to the part's maximum)\n"
+               "  --out FILE       write the last record as a raw sample data file\n"
+               "  --avg            average the spectra of the records\n"
+               "  --port DEVICE    the printer port (default /dev/parport0)\n"
+               "  --sim            the simulated board instead of a printer port\n"
+               "  --sim-fast       simulated captures take no time\n"
+               "  --sim-tone HZ    simulated tone frequency (default 10000)\n"
+               "  --sim-level DBFS simulated tone level (default -1)\n"
+               "  --sim-noise LSB  simulated noise, rms (default 0.5)\n"
+               "  --sim-seed N     seed of the simulated records (default 1)\n"
+               "  --sim-bits N, --sim-twos\n"
+               "                   simulated converter coding (default: as the configuration)\n"
+               "  --sim-fault SPEC simulated board faults, items joined by commas:\n"
+               "    ") +
+           fault +
+           QStringLiteral(
+               "\n"
+               "\n"
+               "Exit status: 0 success, 1 usage error, 2 refused file, 3 board failure.\n");
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("rq3118ctl"));
+    QCoreApplication::setApplicationVersion(QStringLiteral("2.0"));
+    QStringList args = QCoreApplication::arguments().mid(1);
+    if (args.isEmpty()) {
+        rqctl::printErr(QStringLiteral("rq3118ctl: no command (see rq3118ctl --help)"));
+        return rqctl::ExitUsage;
+    }
+    const QString command = args.takeFirst();
+    if (command == u"--help" || command == u"-h" || command == u"help") {
+        rqctl::printOut(helpText());
+        return rqctl::ExitOk;
+    }
+    if (command == u"--version") {
+        rqctl::printOut(QStringLiteral("rq3118ctl 2.0"));
+        return rqctl::ExitOk;
+    }
+    try {
+        if (args.contains(QStringLiteral("--help"))) {
+            rqctl::printOut(helpText());
+            return rqctl::ExitOk;
+        }
+        if (command == u"config") {
+            return rqctl::runConfig(args);
+        }
+        if (command == u"dsp") {
+            return rqctl::runDsp(args);
+        }
+        if (command == u"analyze") {
+            return rqctl::runAnalyze(args);
+        }
+        if (command == u"capture") {
+            return rqctl::runCapture(args);
+        }
+        throw rqctl::UsageError{QStringLiteral("unknown command ") + command};
+    } catch (const rqctl::UsageError& e) {
+        rqctl::printErr(QStringLiteral("rq3118ctl: ") + e.text +
+                        QStringLiteral(" (see rq3118ctl --help)"));
+        return rqctl::ExitUsage;
+    } catch (const rq::NumberedError& e) {
+        rqctl::printErr(QStringLiteral("rq3118ctl: error %1: %2").arg(e.number()).arg(e.description()));
+        return rqctl::ExitRefused;
+    }
+}
