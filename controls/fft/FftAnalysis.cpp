@@ -608,45 +608,22 @@ void FftAnalysis::remeasure() {
     m_thdText = decibelText(CalcTHD());
 }
 
-bool FftAnalysis::dcMinus() {
-    const bool change = m_DCBins > 1;
-    if (change) {
-        --m_DCBins;
+bool FftAnalysis::stepBins(int16_t& bins, QString& text, bool allowed, int delta) {
+    if (allowed) {
+        bins = static_cast<int16_t>(bins + delta);
         remeasure();
     }
-    m_dcBinsText = QString::number(m_DCBins);
-    return change;
+    text = QString::number(bins);
+    return allowed;
 }
 
-bool FftAnalysis::dcPlus() {
-    const bool change = m_DCBins <= 8;
-    if (change) {
-        ++m_DCBins;
-        remeasure();
-    }
-    m_dcBinsText = QString::number(m_DCBins);
-    return change;
-}
+bool FftAnalysis::dcMinus() { return stepBins(m_DCBins, m_dcBinsText, m_DCBins > 1, -1); }
 
-bool FftAnalysis::sigMinus() {
-    const bool change = m_SIGBins > 1;
-    if (change) {
-        --m_SIGBins;
-        remeasure();
-    }
-    m_sigBinsText = QString::number(m_SIGBins);
-    return change;
-}
+bool FftAnalysis::dcPlus() { return stepBins(m_DCBins, m_dcBinsText, m_DCBins <= 8, +1); }
 
-bool FftAnalysis::sigPlus() {
-    const bool change = m_SIGBins <= 8;
-    if (change) {
-        ++m_SIGBins;
-        remeasure();
-    }
-    m_sigBinsText = QString::number(m_SIGBins);
-    return change;
-}
+bool FftAnalysis::sigMinus() { return stepBins(m_SIGBins, m_sigBinsText, m_SIGBins > 1, -1); }
+
+bool FftAnalysis::sigPlus() { return stepBins(m_SIGBins, m_sigBinsText, m_SIGBins <= 8, +1); }
 
 void FftAnalysis::harmsClicked(bool checked) {
     m_harmonicsInNoise = checked;

@@ -131,6 +131,8 @@ private:
     int32_t findFundamental();
     double power(int64_t position) const;
     void remeasure();
+    // One bin button: the step when allowed (with a new measurement), then the value's text.
+    bool stepBins(int16_t& bins, QString& text, bool allowed, int delta);
 
     int m_lastError = 0;
     int32_t m_lastPeak = 0;
