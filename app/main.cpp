@@ -55,7 +55,8 @@ int main(int argc, char* argv[]) {
     window.setWindowTitle(QStringLiteral("RQ3118 Evaluation Software"));
     auto* list = new QListWidget(&window);
     list->addItem(QStringLiteral("Operating system: ") + state.OSVersion);
-    list->addItem(simulated ? QStringLiteral("Board: simulated") : QStringLiteral("Board: printer port"));
+    list->addItem(simulated ? QStringLiteral("Board: simulated")
+                            : QStringLiteral("Board: printer port"));
     list->addItem(QStringLiteral("Port address: 0x") + rq::hexPadded(state.PortAddress, 3, 16));
     window.setCentralWidget(list);
     window.resize(631, 478);

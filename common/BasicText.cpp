@@ -11,7 +11,9 @@
 namespace rq {
 namespace {
 
-bool isIgnoredBlank(QChar c) { return c == u' ' || c == u'\t' || c == u'\n'; }
+bool isIgnoredBlank(QChar c) {
+    return c == u' ' || c == u'\t' || c == u'\n';
+}
 
 // Radix value of a digit string (hex or octal), wrapped to 16 or 32 bits signed when it fits.
 double radixValue(const std::string& digits, int base) {
@@ -104,7 +106,9 @@ Scan scanNumber(const std::string& s) {
     return out;
 }
 
-std::string latin1(QStringView text) { return text.toString().toStdString(); }
+std::string latin1(QStringView text) {
+    return text.toString().toStdString();
+}
 
 }  // namespace
 
@@ -175,9 +179,9 @@ QString formatNumber(double value, QStringView pattern) {
         }
     }
     if (!std::isfinite(value)) {
-        return std::isnan(value) ? QStringLiteral("NaN")
-                                 : (value < 0 ? QStringLiteral("-Infinity")
-                                              : QStringLiteral("Infinity"));
+        return std::isnan(value)
+                   ? QStringLiteral("NaN")
+                   : (value < 0 ? QStringLiteral("-Infinity") : QStringLiteral("Infinity"));
     }
     const bool negative = std::signbit(value);
     // Enough digits past the kept ones that a value just below a half is never taken for one.

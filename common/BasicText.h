@@ -28,8 +28,12 @@ int16_t toInt16(double value);
 int32_t toInt32(double value);
 
 // Same, from the leading number of a text.
-inline int16_t toInt16(QStringView text) { return toInt16(leadingNumber(text)); }
-inline int32_t toInt32(QStringView text) { return toInt32(leadingNumber(text)); }
+inline int16_t toInt16(QStringView text) {
+    return toInt16(leadingNumber(text));
+}
+inline int32_t toInt32(QStringView text) {
+    return toInt32(leadingNumber(text));
+}
 
 // A number shown with a digit pattern such as "0.000000", "#0.0000", "00.000" or ".0": as many
 // decimals as the pattern has after its point, at least as many integer digits as it has "0"s
@@ -45,6 +49,8 @@ QString formatGeneral(double value);
 QString hexPadded(int64_t value, int width, int bits = 32);
 
 // "True" / "False" as booleans are written to text.
-inline QString boolText(bool b) { return b ? QStringLiteral("True") : QStringLiteral("False"); }
+inline QString boolText(bool b) {
+    return b ? QStringLiteral("True") : QStringLiteral("False");
+}
 
 }  // namespace rq

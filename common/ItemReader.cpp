@@ -7,8 +7,12 @@
 
 namespace rq {
 namespace {
-bool isBlank(QChar c) { return c == u' ' || c == u'\t'; }
-bool isLineEnd(QChar c) { return c == u'\n' || c == u'\r'; }
+bool isBlank(QChar c) {
+    return c == u' ' || c == u'\t';
+}
+bool isLineEnd(QChar c) {
+    return c == u'\n' || c == u'\r';
+}
 }  // namespace
 
 ItemReader::ItemReader(QString text) : m_text(std::move(text)) {}

@@ -3,10 +3,8 @@
 namespace rq {
 
 NumberedError::NumberedError(int number, QString source, QString description)
-    : std::runtime_error(QStringLiteral("%1 (%2): %3")
-                             .arg(number)
-                             .arg(source, description)
-                             .toStdString()),
+    : std::runtime_error(
+          QStringLiteral("%1 (%2): %3").arg(number).arg(source, description).toStdString()),
       m_number(number),
       m_source(std::move(source)),
       m_description(std::move(description)) {}

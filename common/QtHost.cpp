@@ -4,7 +4,9 @@
 
 namespace rq {
 
-void EventLoopYield::yield() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
+void EventLoopYield::yield() {
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
 
 QtWatchdogTimer::QtWatchdogTimer(std::function<void()> onTick) : m_onTick(std::move(onTick)) {
     QObject::connect(&m_timer, &QTimer::timeout, [this] {

@@ -10,11 +10,10 @@
 namespace rq {
 namespace {
 
-const QString kReadFailure = QStringLiteral(
-    "An Error Occurred While Reading This File.\rIt May Not Be A Valid Data File.");
+const QString kReadFailure =
+    QStringLiteral("An Error Occurred While Reading This File.\rIt May Not Be A Valid Data File.");
 
-void writeLines(const QString& path, const std::vector<double>& values,
-                QString (*line)(double)) {
+void writeLines(const QString& path, const std::vector<double>& values, QString (*line)(double)) {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
         throw runtimeError(RuntimeError::PathFileAccess);
@@ -30,7 +29,9 @@ void writeLines(const QString& path, const std::vector<double>& values,
     }
 }
 
-QString valueLine(double v) { return formatNumber(v, u"0.000000"); }
+QString valueLine(double v) {
+    return formatNumber(v, u"0.000000");
+}
 
 void showWriteFailure(MessageBoxes& boxes, const NumberedError& e) {
     boxes.show(QStringLiteral("An Error Occurred While Writing This File.\r\n(Error ") +
@@ -131,8 +132,7 @@ int16_t SaveDataFile(const std::vector<double>& data, FileDialogs& dialogs, Mess
     return saveWith(data, dialogs, boxes, writeDataValues);
 }
 
-int16_t SaveBinaryFile(const std::vector<double>& data, FileDialogs& dialogs,
-                       MessageBoxes& boxes) {
+int16_t SaveBinaryFile(const std::vector<double>& data, FileDialogs& dialogs, MessageBoxes& boxes) {
     return saveWith(data, dialogs, boxes, writeBinaryCodes);
 }
 

@@ -47,8 +47,7 @@ constexpr int16_t Failed = 2;
 int16_t LoadDataFile(ProgramState& state, FileDialogs& dialogs, MessageBoxes& boxes);
 // "Save FFT Data" (shared by raw records and spectra): writes every value it is given.
 int16_t SaveDataFile(const std::vector<double>& data, FileDialogs& dialogs, MessageBoxes& boxes);
-int16_t SaveBinaryFile(const std::vector<double>& data, FileDialogs& dialogs,
-                       MessageBoxes& boxes);
+int16_t SaveBinaryFile(const std::vector<double>& data, FileDialogs& dialogs, MessageBoxes& boxes);
 // "Load an FFT File", with a Retry/Cancel question for a file that cannot be read.
 int16_t LoadFFTFile(ProgramState& state, FileDialogs& dialogs, MessageBoxes& boxes);
 

@@ -60,8 +60,8 @@ int16_t CommsFunctions::EPPWrite(int16_t port, int16_t value) {
 
 int16_t CommsFunctions::EPPRead(int16_t port) {
     const int16_t controlAddress = static_cast<int16_t>(port + 2);
-    const int16_t c = static_cast<int16_t>((InPort(m_port, controlAddress) & kKeptControlBits) |
-                                           kDirectionInput);
+    const int16_t c =
+        static_cast<int16_t>((InPort(m_port, controlAddress) & kKeptControlBits) | kDirectionInput);
     OutPort(m_port, controlAddress, c);
     OutPort(m_port, controlAddress, static_cast<int16_t>(c | 2));
     int count = 0;
@@ -224,8 +224,7 @@ void CommsFunctions::ReadData(int32_t count, std::vector<double>& data) {
     } catch (const NumberedError& e) {
         m_boxes.show(QStringLiteral("Velmar Board failed to respond to a command.\rA reset may "
                                     "be necessary"),
-                     QStringLiteral("Send Command Error"), MsgIcon::Critical,
-                     MsgButtons::OkCancel);
+                     QStringLiteral("Send Command Error"), MsgIcon::Critical, MsgButtons::OkCancel);
         throw;
     }
 
@@ -258,8 +257,9 @@ void CommsFunctions::ReadData(int32_t count, std::vector<double>& data) {
         }
         data[static_cast<size_t>(i)] = static_cast<double>(v);
         if (failed) {
-            throw NumberedError(517, QStringLiteral("ReadData"),
-                                QStringLiteral("Error Reading Data Sample ") + formatGeneral(i + 1));
+            throw NumberedError(
+                517, QStringLiteral("ReadData"),
+                QStringLiteral("Error Reading Data Sample ") + formatGeneral(i + 1));
         }
     }
 }
@@ -304,11 +304,11 @@ void CommsFunctions::SendPacket(const QString& word) {
         return static_cast<int16_t>(word.mid(start, 2).toInt(nullptr, 16));
     };
     // The last two characters, whatever the word's length.
-    const int16_t bytes[3] = {byteAt(0), byteAt(2), byteAt(std::max<qsizetype>(word.size() - 2, 0))};
-    const char* const failures[4] = {"SendPacket Command Failed on First Write",
-                                     "SendPacket Command Failed on Second Write",
-                                     "SendPacket Command Failed on Third Write",
-                                     "SendPacket Command Failed on Third Write"};
+    const int16_t bytes[3] = {byteAt(0), byteAt(2),
+                              byteAt(std::max<qsizetype>(word.size() - 2, 0))};
+    const char* const failures[4] = {
+        "SendPacket Command Failed on First Write", "SendPacket Command Failed on Second Write",
+        "SendPacket Command Failed on Third Write", "SendPacket Command Failed on Third Write"};
     const int16_t sum = static_cast<int16_t>((bytes[0] + bytes[1] + bytes[2]) & 0xFF);
     const int16_t out[4] = {bytes[0], bytes[1], bytes[2], sum};
     for (int i = 0; i < 4; ++i) {

@@ -64,8 +64,8 @@ public:
 
 private:
     // Reads status bit 7 under the shared budget; raises (after restoring control) on exhaustion.
-    bool pollStatus(int16_t port, int& count, int16_t control, int errorNumber,
-                    const char* source, const char* description);
+    bool pollStatus(int16_t port, int& count, int16_t control, int errorNumber, const char* source,
+                    const char* description);
 
     ProgramState& m_state;
     ParallelPortLibrary& m_port;

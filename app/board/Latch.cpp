@@ -95,7 +95,8 @@ QString Latch::helpText(const QString& property) {
     }
     if (property == u"AVDD") {
         return QStringLiteral("This attribute controls the state of the analog supplies") + crlf +
-               QStringLiteral("TRUE indicates +5V") + crlf + QStringLiteral("FALSE indicates +3.3V");
+               QStringLiteral("TRUE indicates +5V") + crlf +
+               QStringLiteral("FALSE indicates +3.3V");
     }
     if (property == u"HiSupply") {
         return QStringLiteral("This attribute controls the state of the +/-15V supplies") + crlf +

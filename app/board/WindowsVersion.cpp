@@ -108,7 +108,9 @@ void InitialisePort(ProgramState& state, ParallelPortLibrary& port, MessageBoxes
     ShowPortStatus(state, boxes);
 }
 
-void ReleasePort(ParallelPortLibrary& port) { port.ReleaseParallelPort(1); }
+void ReleasePort(ParallelPortLibrary& port) {
+    port.ReleaseParallelPort(1);
+}
 
 void disableOtherPortMenus(PortMenuState& menu, int16_t address) {
     switch (address) {

@@ -10,6 +10,8 @@ int CommandLine::indexOf(const QString& switchText) const {
     return m_text.toUpper().indexOf(switchText.toUpper());
 }
 
-bool CommandLine::has(const QString& switchText) const { return indexOf(switchText) >= 0; }
+bool CommandLine::has(const QString& switchText) const {
+    return indexOf(switchText) >= 0;
+}
 
 }  // namespace rq

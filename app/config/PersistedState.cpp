@@ -12,7 +12,9 @@ namespace {
 const QString kPosition = QStringLiteral("Position");
 const QString kConfiguration = QStringLiteral("Configuration");
 
-std::optional<double> asNumber(const QString& text) { return parseNumber(text); }
+std::optional<double> asNumber(const QString& text) {
+    return parseNumber(text);
+}
 
 std::optional<bool> asBool(const QString& text) {
     const QString t = text.trimmed();

@@ -29,7 +29,7 @@ public:
     bool DisplayMode = false;
     bool ProgramLoaded = false;
     int32_t Max_Frequency = 0;
-    int16_t DataFormat = 0;  // 0 straight binary, 1 two's complement
+    int16_t DataFormat = 0;       // 0 straight binary, 1 two's complement
     int16_t NumberOfSamples = 0;  // record length index: 256 * 2^n samples
     int32_t SampleFreq = 0;
 

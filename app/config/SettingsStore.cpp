@@ -16,8 +16,8 @@ QString QSettingsStore::fileFor(const QString& application) const {
     return QDir(m_folder).filePath(application + QStringLiteral(".ini"));
 }
 
-QString QSettingsStore::get(const QString& application, const QString& section,
-                            const QString& key, const QString& defaultValue) {
+QString QSettingsStore::get(const QString& application, const QString& section, const QString& key,
+                            const QString& defaultValue) {
     QSettings settings(fileFor(application), QSettings::IniFormat);
     return settings.value(section + u'/' + key, defaultValue).toString();
 }

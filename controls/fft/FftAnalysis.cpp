@@ -617,13 +617,21 @@ bool FftAnalysis::stepBins(int16_t& bins, QString& text, bool allowed, int delta
     return allowed;
 }
 
-bool FftAnalysis::dcMinus() { return stepBins(m_DCBins, m_dcBinsText, m_DCBins > 1, -1); }
+bool FftAnalysis::dcMinus() {
+    return stepBins(m_DCBins, m_dcBinsText, m_DCBins > 1, -1);
+}
 
-bool FftAnalysis::dcPlus() { return stepBins(m_DCBins, m_dcBinsText, m_DCBins <= 8, +1); }
+bool FftAnalysis::dcPlus() {
+    return stepBins(m_DCBins, m_dcBinsText, m_DCBins <= 8, +1);
+}
 
-bool FftAnalysis::sigMinus() { return stepBins(m_SIGBins, m_sigBinsText, m_SIGBins > 1, -1); }
+bool FftAnalysis::sigMinus() {
+    return stepBins(m_SIGBins, m_sigBinsText, m_SIGBins > 1, -1);
+}
 
-bool FftAnalysis::sigPlus() { return stepBins(m_SIGBins, m_sigBinsText, m_SIGBins <= 8, +1); }
+bool FftAnalysis::sigPlus() {
+    return stepBins(m_SIGBins, m_sigBinsText, m_SIGBins <= 8, +1);
+}
 
 void FftAnalysis::harmsClicked(bool checked) {
     m_harmonicsInNoise = checked;

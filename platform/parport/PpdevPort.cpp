@@ -18,9 +18,13 @@ bool LinuxPpdevSystem::exists(const std::string& path) {
     return ::stat(path.c_str(), &st) == 0;
 }
 
-int LinuxPpdevSystem::open(const std::string& path) { return ::open(path.c_str(), O_RDWR); }
+int LinuxPpdevSystem::open(const std::string& path) {
+    return ::open(path.c_str(), O_RDWR);
+}
 
-int LinuxPpdevSystem::close(int fd) { return ::close(fd); }
+int LinuxPpdevSystem::close(int fd) {
+    return ::close(fd);
+}
 
 int LinuxPpdevSystem::ioctl(int fd, unsigned long request, void* arg) {
     return ::ioctl(fd, request, arg);

@@ -95,9 +95,14 @@ TEST_F(Ctl, HelpVersionAndUsageErrors) {
     EXPECT_EQ(run({"capture", "--help"}).status, 0);
     EXPECT_EQ(run({"--version"}).out.trimmed(), "rq3118ctl 2.0");
     for (const QStringList& bad :
-         {QStringList{}, {"frobnicate"}, {"config"}, {"config", "a", "b"},
-          {"dsp", "VMB.EXE", "--rate", "1"}, {"analyze", "x.dat", "--dc-bins", "many"},
-          {"analyze", "x.dat", "--rate"}, {"capture", "--sim"},
+         {QStringList{},
+          {"frobnicate"},
+          {"config"},
+          {"config", "a", "b"},
+          {"dsp", "VMB.EXE", "--rate", "1"},
+          {"analyze", "x.dat", "--dc-bins", "many"},
+          {"analyze", "x.dat", "--rate"},
+          {"capture", "--sim"},
           {"capture", "--sim", "--config", "RQ3118.CFG", "--samples", "300"},
           {"capture", "--sim", "--config", "RQ3118.CFG", "--sim-fault", "melt"},
           {"capture", "--sim", "--port", "/dev/parport0", "--config", "RQ3118.CFG"}}) {
@@ -226,8 +231,8 @@ TEST_F(Ctl, AnalyzeRefusalsPrintTheDispatchMessage) {
 }
 
 TEST_F(Ctl, CaptureOnTheSimulatedBoard) {
-    const Outcome r = run({"capture", "--sim", "--sim-fast", "--config", "RQ3118.CFG", "--records", "3",
-                       "--json", "--sim-tone", "9863.28125", "--sim-seed", "7"});
+    const Outcome r = run({"capture", "--sim", "--sim-fast", "--config", "RQ3118.CFG", "--records",
+                           "3", "--json", "--sim-tone", "9863.28125", "--sim-seed", "7"});
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
     const auto records = r.objects();
     ASSERT_EQ(records.size(), 3u);
@@ -245,8 +250,9 @@ TEST_F(Ctl, CaptureOnTheSimulatedBoard) {
     EXPECT_EQ(r.err.count("1024 Data Samples Uploaded"), 3);
 
     // The same seed gives the same records; the rate and length options are honoured.
-    const Outcome again = run({"capture", "--sim", "--sim-fast", "--config", "RQ3118.CFG", "--records",
-                           "3", "--json", "--sim-tone", "9863.28125", "--sim-seed", "7"});
+    const Outcome again =
+        run({"capture", "--sim", "--sim-fast", "--config", "RQ3118.CFG", "--records", "3", "--json",
+             "--sim-tone", "9863.28125", "--sim-seed", "7"});
     EXPECT_EQ(again.out, r.out);
     const QJsonObject other = run({"capture", "--sim", "--sim-fast", "--config", "RQ3118.CFG",
                                    "--json", "--samples", "4096", "--rate", "50000"})
@@ -274,8 +280,8 @@ TEST_F(Ctl, CaptureFollowsTheConfigurationsCoding) {
 }
 
 TEST_F(Ctl, RecordRoundTripsThroughSaveAndLoad) {
-    const Outcome captured = run({"capture", "--sim", "--sim-fast", "--config", "RQ3118.CFG", "--json",
-                              "--out", "rec.dat", "--spectrum-out", "spec.dat"});
+    const Outcome captured = run({"capture", "--sim", "--sim-fast", "--config", "RQ3118.CFG",
+                                  "--json", "--out", "rec.dat", "--spectrum-out", "spec.dat"});
     ASSERT_EQ(captured.status, 0);
     const Outcome analysed = run({"analyze", "rec.dat", "--json", "--spectrum-out", "again.dat"});
     ASSERT_EQ(analysed.status, 0);
@@ -298,8 +304,8 @@ TEST_F(Ctl, BoardAndFileFailuresOfACapture) {
         {{"--sim-fault", "stuck-low=600"}, 3, "Data Upload Failure"},
     };
     for (const Row& row : rows) {
-        const Outcome r = run(QStringList{"capture", "--sim", "--sim-fast", "--config", "RQ3118.CFG"} +
-                          row.extra);
+        const Outcome r = run(
+            QStringList{"capture", "--sim", "--sim-fast", "--config", "RQ3118.CFG"} + row.extra);
         EXPECT_EQ(r.status, row.status) << row.extra.join(' ').toStdString();
         EXPECT_TRUE(r.err.contains(row.says)) << r.err.toStdString();
     }

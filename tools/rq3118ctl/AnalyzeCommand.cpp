@@ -48,12 +48,14 @@ void applyAnalysisOptions(const Arguments& args, rq::Analysers& a) {
 }  // namespace
 
 QList<Arguments::Option> analysisOptions() {
-    return {{QStringLiteral("json"), false},     {QStringLiteral("no-window"), false},
-            {QStringLiteral("dc-bins"), true},   {QStringLiteral("sig-bins"), true},
-            {QStringLiteral("harms"), false},    {QStringLiteral("spectrum-out"), true}};
+    return {{QStringLiteral("json"), false},   {QStringLiteral("no-window"), false},
+            {QStringLiteral("dc-bins"), true}, {QStringLiteral("sig-bins"), true},
+            {QStringLiteral("harms"), false},  {QStringLiteral("spectrum-out"), true}};
 }
 
-void configureAnalysers(const Arguments& args, rq::Analysers& a) { applyAnalysisOptions(args, a); }
+void configureAnalysers(const Arguments& args, rq::Analysers& a) {
+    applyAnalysisOptions(args, a);
+}
 
 int runAnalyze(const QStringList& argv) {
     QList<Arguments::Option> options = analysisOptions();

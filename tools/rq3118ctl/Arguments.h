@@ -23,7 +23,7 @@ struct UsageError {
 class Arguments {
 public:
     struct Option {
-        QString name;       // without the leading "--"
+        QString name;  // without the leading "--"
         bool takesValue;
     };
 

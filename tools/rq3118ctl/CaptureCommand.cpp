@@ -103,7 +103,8 @@ int runCapture(const QStringList& argv) {
     if (const auto samples = args.integer(QStringLiteral("samples"), 256, 8192)) {
         const int16_t index = rq::recordLengthIndex(*samples);
         if (rq::recordLength(index) != *samples) {
-            throw UsageError{QStringLiteral("--samples must be 256, 512, 1024, 2048, 4096 or 8192")};
+            throw UsageError{
+                QStringLiteral("--samples must be 256, 512, 1024, 2048, 4096 or 8192")};
         }
         samplesIndex = index;
     }

@@ -14,7 +14,9 @@ public:
     Result& add(const QString& key, const char* text) { return add(key, QString::fromUtf8(text)); }
     Result& add(const QString& key, double number);
     Result& add(const QString& key, long long integer);
-    Result& add(const QString& key, int integer) { return add(key, static_cast<long long>(integer)); }
+    Result& add(const QString& key, int integer) {
+        return add(key, static_cast<long long>(integer));
+    }
     Result& add(const QString& key, const Result& nested);
 
     QString toJson() const;

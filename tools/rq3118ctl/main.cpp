@@ -114,7 +114,8 @@ int main(int argc, char* argv[]) {
                         QStringLiteral(" (see rq3118ctl --help)"));
         return rqctl::ExitUsage;
     } catch (const rq::NumberedError& e) {
-        rqctl::printErr(QStringLiteral("rq3118ctl: error %1: %2").arg(e.number()).arg(e.description()));
+        rqctl::printErr(
+            QStringLiteral("rq3118ctl: error %1: %2").arg(e.number()).arg(e.description()));
         return rqctl::ExitRefused;
     }
 }

@@ -46,7 +46,8 @@ protected:
 }  // namespace
 
 TEST_F(DataFilesTest, ReadsItemsLenientlyWithTheirExtremes) {
-    const DataValues d = readDataValues(write("a.dat", "12.000000\r\n-3.5\r\n1,5\r\n\"7\"\r\nx\r\n"));
+    const DataValues d =
+        readDataValues(write("a.dat", "12.000000\r\n-3.5\r\n1,5\r\n\"7\"\r\nx\r\n"));
     EXPECT_EQ(d.values, (std::vector<double>{12, -3.5, 1, 5, 7, 0}));
     EXPECT_EQ(d.MaxValue, 12);
     EXPECT_EQ(d.MinValue, -3.5);

@@ -71,7 +71,8 @@ TEST(SendCommand, FrameBytesInOrderAndEchoedOnlyWhenAsked) {
     l.comms.SendCommand(2, 0x18F, 7);
     l.comms.SendCommand(0, 0, 8);
     l.comms.SendCommand(0x190, 0x12345, 3);
-    EXPECT_EQ(l.messages.texts(), (QStringList{"Sent:02018F07", "Sent:00000008", "Sent:1901234503"}));
+    EXPECT_EQ(l.messages.texts(),
+              (QStringList{"Sent:02018F07", "Sent:00000008", "Sent:1901234503"}));
 }
 
 TEST(SendCommand, FailureNamesTheByteAndStopsTheFrame) {
@@ -115,10 +116,9 @@ TEST(SendPacket, ThreeBytesAndTheirChecksumThenTheAcknowledge) {
         EXPECT_EQ(e.source(), "SendPacket");
         EXPECT_EQ(e.description(), "Checksum Error");
     }
-    const char* const writes[] = {"SendPacket Command Failed on First Write",
-                                  "SendPacket Command Failed on Second Write",
-                                  "SendPacket Command Failed on Third Write",
-                                  "SendPacket Command Failed on Third Write"};
+    const char* const writes[] = {
+        "SendPacket Command Failed on First Write", "SendPacket Command Failed on Second Write",
+        "SendPacket Command Failed on Third Write", "SendPacket Command Failed on Third Write"};
     for (int answered = 0; answered < 4; ++answered) {
         Link l;
         l.answers = answered;
@@ -185,8 +185,8 @@ TEST(ResetBoard, SendsTheResetPausesAndPulsesThenReports) {
     ASSERT_GE(control.size(), 3u);
     EXPECT_EQ(std::vector<int32_t>(control.end() - 3, control.end()),
               (std::vector<int32_t>{0x00, 0x09, 0x00}));
-    EXPECT_EQ(windows.events, (QStringList{"display options off", "panel 0", "panel 144",
-                                           "capture buttons off"}));
+    EXPECT_EQ(windows.events,
+              (QStringList{"display options off", "panel 0", "panel 144", "capture buttons off"}));
     ASSERT_EQ(l.messages.lines.size(), 1u);
     EXPECT_EQ(l.messages.lines[0].text, "Board Reset");
     EXPECT_EQ(l.messages.lines[0].colour, 255u);
@@ -272,6 +272,5 @@ TEST(LoadDSPProgram, EmptyProgramStillSendsLengthLatchAndStart) {
     l.state.BoardLatch.setLatch(0xCC);
     l.state.CurrentSettings.EXEName = writeFile(dir, "EMPTY.EXE", "hdr\r\n@PA\r\n0000\r\n#\r\n");
     EXPECT_EQ(LoadDSPProgram(l.comms), DspResult::Started);
-    EXPECT_EQ(l.bytesSent(),
-              (std::vector<int32_t>{0, 0, 0, 2, 0, 0, 0xCC, 0, 0, 3, 0, 0, 0, 4}));
+    EXPECT_EQ(l.bytesSent(), (std::vector<int32_t>{0, 0, 0, 2, 0, 0, 0xCC, 0, 0, 3, 0, 0, 0, 4}));
 }

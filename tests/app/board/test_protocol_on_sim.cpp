@@ -108,9 +108,10 @@ TEST(ProtocolOnSimBoard, DownloadFailuresGiveTheirResults) {
     struct Row {
         const char* faults;
         int16_t result;
-    } rows[] = {{"stop-after=0", DspResult::BeginFailed},  {"stop-after=4", DspResult::LengthFailed},
-                {"stop-after=5", DspResult::LengthFailed}, {"stop-after=13", DspResult::PacketFailed},
-                {"refuse=2", DspResult::Started},          {"refuse=3", DspResult::PacketFailed}};
+    } rows[] = {
+        {"stop-after=0", DspResult::BeginFailed},  {"stop-after=4", DspResult::LengthFailed},
+        {"stop-after=5", DspResult::LengthFailed}, {"stop-after=13", DspResult::PacketFailed},
+        {"refuse=2", DspResult::Started},          {"refuse=3", DspResult::PacketFailed}};
     for (const Row& r : rows) {
         test::SimLink l;
         l.state.CurrentSettings.EXEName = RQ_EXAMPLES_DIR "/VMB.EXE";
@@ -130,9 +131,9 @@ TEST(ProtocolOnSimBoard, LengthAndPacketErrorsNameTheirStep) {
         l.board.setFaults(parseFaultSpec(QStringLiteral("stop-after=%1").arg(answered)).value());
         const NumberedError length = caught([&] { l.comms.SendProgramLength(300); });
         EXPECT_EQ(length.number(), 505);
-        EXPECT_EQ(length.description(),
-                  answered == 0 ? "SendProgramLength Command Failed on High Byte"
-                                : "SendProgramLength Command Failed on Low Byte");
+        EXPECT_EQ(length.description(), answered == 0
+                                            ? "SendProgramLength Command Failed on High Byte"
+                                            : "SendProgramLength Command Failed on Low Byte");
     }
 
     test::SimLink r;

@@ -114,9 +114,9 @@ TEST_F(PersistedStateTest, SaveThenRestoreCarriesGeometryAndConfiguration) {
     SaveSettings(state, store, window);
     EXPECT_EQ(store.writes,
               (QStringList{"Left=1234.5", "Top=200", "Width=300", "Height=400", "DataFormat=1",
-                           "DisplayMode=True", "EXEName=VMB.EXE", "InputVMin=-2.5",
-                           "InputVMax=2.5", "Max_Frequency=580000", "NumberOfBits=14",
-                           "NumberOfSamples=3", "PartName=RQ3118", "SampleFreq=250000"}));
+                           "DisplayMode=True", "EXEName=VMB.EXE", "InputVMin=-2.5", "InputVMax=2.5",
+                           "Max_Frequency=580000", "NumberOfBits=14", "NumberOfSamples=3",
+                           "PartName=RQ3118", "SampleFreq=250000"}));
 
     ProgramState next;
     next.commandLine = CommandLine("/GET");
@@ -179,8 +179,8 @@ TEST(ReadTimeOutSwitch, DigitsAfterTheSwitch) {
     struct Row {
         const char* line;
         int32_t expected;
-    } rows[] = {{"/T:250 /E", 250}, {"/e /t:42", 42},   {"/T:", 1},        {"/T:x5", 1},
-                {"/T:7b", 7},       {"/SS", 1000},      {"/T:99999999999", 1000}};
+    } rows[] = {{"/T:250 /E", 250}, {"/e /t:42", 42},        {"/T:", 1}, {"/T:x5", 1}, {"/T:7b", 7},
+                {"/SS", 1000},      {"/T:99999999999", 1000}};
     for (const Row& r : rows) {
         ProgramState state;
         state.CurrentSettings.TimeOut = 1000;

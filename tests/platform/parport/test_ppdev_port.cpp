@@ -120,8 +120,7 @@ TEST(PpdevPort, RegistersMapToTheirCalls) {
     sys.status = 0x87;
     EXPECT_EQ(port.InByte(0x279), 0x87);
     port.OutByte(0x279, 0x00);  // read-only: no call
-    EXPECT_EQ(sys.log,
-              (std::vector<std::string>{"wdata 165", "rdata", "rstatus"}));
+    EXPECT_EQ(sys.log, (std::vector<std::string>{"wdata 165", "rdata", "rstatus"}));
 
     // Control: strobes go to the control call, bit 5 to the data direction, bits 4/6/7 are
     // kept for the read-back only.
