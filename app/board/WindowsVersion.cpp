@@ -76,7 +76,9 @@ void GetPortAddress(ProgramState& state, ParallelPortLibrary& port, MessageBoxes
                    QStringLiteral("GetPortAddress Error"), MsgIcon::Exclamation, MsgButtons::Ok);
         return;
     }
-    state.PortAddress = toInt16(static_cast<double>(info.address));
+    // The 16-bit pattern of the address: ports on expansion cards sit above &H7FFF, where a
+    // signed conversion would overflow and stop the start-up.
+    state.PortAddress = static_cast<int16_t>(static_cast<uint16_t>(info.address & 0xFFFF));
     disableOtherPortMenus(state.PortMenu, state.PortAddress);
 }
 

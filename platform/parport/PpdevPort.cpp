@@ -138,7 +138,8 @@ int PpdevPort::registerOf(int32_t address) const {
     if (m_fd < 0 || !m_base) {
         return -1;
     }
-    const int32_t offset = address - *m_base;
+    // The program keeps addresses as 16-bit patterns: compare those.
+    const int32_t offset = (address & 0xFFFF) - (*m_base & 0xFFFF);
     return (offset >= 0 && offset <= 2) ? offset : -1;
 }
 

@@ -103,6 +103,19 @@ TEST(InitialisePort, FailedClaimAndMissingPortEachShowTheirBoxAndGoOn) {
                 state.PortMenu.prnEnabled);
 }
 
+TEST(InitialisePort, AddressAboveTheSignedRangeIsKeptAsItsSixteenBits) {
+    ProgramState state;
+    state.commandLine = CommandLine("/SS");
+    ScriptedPort port;
+    port.infoAddress = 0xE010;
+    FakeMessageBoxes boxes;
+    InitialisePort(state, port, boxes, linuxKernel("6.1.0"));
+    EXPECT_EQ(static_cast<uint16_t>(state.PortAddress), 0xE010);
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_TRUE(boxes.shown[0].text.endsWith("Port Address:0xE010"));
+    EXPECT_EQ(port.writesTo(static_cast<int16_t>(0xE012)).size(), 1u);
+}
+
 TEST(PortMenus, DetectedAddressDisablesTheOtherTwo) {
     struct Row {
         int16_t address;

@@ -179,3 +179,15 @@ TEST(PpdevPort, NamedDeviceUsesItsOwnKernelInformation) {
     EXPECT_NE(port.GetParallelPortInfo(1, info), 0);
     EXPECT_EQ(info.address, 0x3BC);
 }
+
+TEST(PpdevPort, CardAboveTheSignedRangeIsReachedThroughSixteenBitAddresses) {
+    FakeSystem sys;
+    sys.files[kBaseFile] = "57360\t57368\n";  // &HE010, as PCI Express cards have
+    PpdevPort port(sys);
+    port.ClaimParallelPort(1, -1);
+    sys.status = 0x80;
+    const int16_t address = static_cast<int16_t>(0xE010);  // as the program holds it
+    sys.log.clear();
+    EXPECT_EQ(port.InByte(static_cast<int16_t>(address + 1)), 0x80);
+    EXPECT_EQ(sys.log, std::vector<std::string>{"rstatus"});
+}
