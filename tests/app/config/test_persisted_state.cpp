@@ -130,6 +130,14 @@ TEST_F(PersistedStateTest, SaveThenRestoreCarriesGeometryAndConfiguration) {
     EXPECT_EQ(next.CurrentSettings.SampleFreq, 250000);
     EXPECT_TRUE(next.CurrentSettings.DisplayMode);
     EXPECT_FALSE(next.CurrentSettings.EchoComms);
+
+    // Texts come back as they went, commas, quotes and blanks included.
+    s.PartName = " RQ3118, \"rev B\" ";
+    s.EXEName = "DIR/VMB 2.EXE";
+    SaveSettings(state, store, window);
+    RestoreSettings(next, store, other);
+    EXPECT_EQ(next.CurrentSettings.PartName, s.PartName);
+    EXPECT_EQ(next.CurrentSettings.EXEName, s.EXEName);
 }
 
 TEST_F(PersistedStateTest, BooleanTextsAndValuesThatDoNotConvert) {
