@@ -10,8 +10,8 @@ namespace rq {
 // read: an item ends at a comma or at the end of a line, blanks at its start are skipped, and an
 // item that starts with a double quote runs to the closing quote (commas included, quotes
 // dropped; anything after the closing quote up to the next comma is ignored). Blanks at the end
-// of an unquoted item are dropped, a line with nothing on it gives no
-// item, and a comma at the end of a line leaves one empty item.
+// of an unquoted item are dropped, a line with nothing on it gives no item, and a comma at the
+// end of a line leaves one empty item.
 class ItemReader {
 public:
     explicit ItemReader(QString text);

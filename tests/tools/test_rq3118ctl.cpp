@@ -281,14 +281,14 @@ TEST_F(Ctl, CaptureFollowsTheConfigurationsCoding) {
 
 TEST_F(Ctl, RecordRoundTripsThroughSaveAndLoad) {
     const Outcome captured = run({"capture", "--sim", "--sim-fast", "--config", "RQ3118.CFG",
-                                  "--json", "--out", "rec.dat", "--spectrum-out", "spec.dat"});
+                                  "--json", "--out", "rec.dat", "--spectrum-out", "spectrum1.dat"});
     ASSERT_EQ(captured.status, 0);
     const Outcome analysed = run({"analyze", "rec.dat", "--json", "--spectrum-out", "again.dat"});
     ASSERT_EQ(analysed.status, 0);
     QJsonObject a = captured.object();
     a.remove("record");
     EXPECT_EQ(a, analysed.object());
-    QFile one(dir.filePath("spec.dat")), two(dir.filePath("again.dat"));
+    QFile one(dir.filePath("spectrum1.dat")), two(dir.filePath("again.dat"));
     ASSERT_TRUE(one.open(QIODevice::ReadOnly) && two.open(QIODevice::ReadOnly));
     EXPECT_EQ(one.readAll(), two.readAll());
 }
