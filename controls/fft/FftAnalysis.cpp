@@ -451,6 +451,14 @@ void FftAnalysis::LocateHarmonics(int32_t Fundamental, int32_t ArrayLength,
     }
 }
 
+double FftAnalysis::windowPower(int64_t centre, int64_t halfWidth) const {
+    double sum = 0.0;
+    for (int64_t p = centre - halfWidth; p <= centre + halfWidth; ++p) {
+        sum += power(p);
+    }
+    return sum;
+}
+
 double FftAnalysis::power(int64_t position) const {
     if (position < 1 || position > static_cast<int64_t>(m_storedSpectrum.size())) {
         throw runtimeError(RuntimeError::SubscriptOutOfRange);
@@ -487,10 +495,7 @@ double FftAnalysis::CalcSNR() {
         const int64_t w = m_SIGBins;
         const int64_t d = m_DCBins;
         const int64_t F = findFundamental();
-        double signal = 0.0;
-        for (int64_t p = F - w; p <= F + w; ++p) {
-            signal += power(p);
-        }
+        const double signal = windowPower(F, w);
         double noise = 0.0;
         if (m_harmonicsInNoise) {
             for (int64_t p = d; p <= F - w - 1; ++p) {
@@ -529,10 +534,7 @@ double FftAnalysis::CalcTHD() {
         const int64_t w = m_SIGBins;
         const int64_t d = m_DCBins;
         const int64_t F = findFundamental();
-        double signal = 0.0;
-        for (int64_t p = F - w; p <= F + w; ++p) {
-            signal += power(p);
-        }
+        const double signal = windowPower(F, w);
         LocateHarmonics(m_Fund, M, m_harmonics);
         double harmonics = 0.0;
         const auto within = [w](int64_t p, int64_t centre) {

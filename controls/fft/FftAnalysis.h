@@ -130,6 +130,8 @@ private:
 
     int32_t findFundamental();
     double power(int64_t position) const;
+    // Power summed over the positions within halfWidth of centre.
+    double windowPower(int64_t centre, int64_t halfWidth) const;
     void remeasure();
     // One bin button: the step when allowed (with a new measurement), then the value's text.
     bool stepBins(int16_t& bins, QString& text, bool allowed, int delta);

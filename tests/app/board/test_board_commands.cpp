@@ -11,6 +11,7 @@
 #include "Fakes.h"
 #include "NumberedError.h"
 #include "ResetBoard.h"
+#include "ScriptedLink.h"
 #include "ScriptedPort.h"
 
 using namespace rq;
@@ -19,20 +20,12 @@ namespace {
 constexpr int kData = 0x378, kStatus = 0x379, kControl = 0x37A;
 
 // A port whose line answers every strobe at once, until it has handshaken `answers` bytes.
-struct Link {
-    ProgramState state;
-    ScriptedPort port;
-    test::FakeYield yield;
-    test::FakeTimer timer;
-    test::FakeMessageList messages;
-    test::FakeMessageBoxes boxes;
-    CommsFunctions comms{state, port, yield, timer, messages, boxes};
+struct Link : test::ScriptedLink {
     int answers = 1 << 30;
     int handshakes = 0;
     bool strobed = false;
 
     Link() {
-        state.PortAddress = 0x378;
         port.readHook = [this](int32_t address) -> int32_t {
             if (address != kStatus) {
                 return port.registerValue(address);

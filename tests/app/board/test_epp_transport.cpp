@@ -6,6 +6,7 @@
 #include "CommsFunctions.h"
 #include "Fakes.h"
 #include "NumberedError.h"
+#include "ScriptedLink.h"
 #include "ScriptedPort.h"
 
 using namespace rq;
@@ -15,19 +16,7 @@ namespace {
 constexpr int16_t kBase = 0x378;
 constexpr int kData = 0x378, kStatus = 0x379, kControl = 0x37A;
 
-struct Link {
-    ProgramState state;
-    ScriptedPort port;
-    test::FakeYield yield;
-    test::FakeTimer timer;
-    test::FakeMessageList messages;
-    test::FakeMessageBoxes boxes;
-    CommsFunctions comms{state, port, yield, timer, messages, boxes};
-    Link() {
-        state.PortAddress = kBase;
-        timer.setOnTick([this] { state.TimedOut = true; });
-    }
-};
+using Link = test::ScriptedLink;
 
 int errorOf(const std::function<void()>& f) {
     try {

@@ -1,0 +1,25 @@
+// The program's board link over a scripted port at &H378, with fakes for everything the link
+// reaches; the watchdog's tick sets the time-out flag.
+#pragma once
+
+#include "CommsFunctions.h"
+#include "Fakes.h"
+#include "ScriptedPort.h"
+
+namespace rq::test {
+
+struct ScriptedLink {
+    ProgramState state;
+    ScriptedPort port;
+    FakeYield yield;
+    FakeTimer timer;
+    FakeMessageList messages;
+    FakeMessageBoxes boxes;
+    CommsFunctions comms{state, port, yield, timer, messages, boxes};
+    ScriptedLink() {
+        state.PortAddress = 0x378;
+        timer.setOnTick([this] { state.TimedOut = true; });
+    }
+};
+
+}  // namespace rq::test
