@@ -205,17 +205,36 @@ void CommsFunctions::ReadData(int32_t count, std::vector<double>& data) {
     const ClockSettings& clock = m_state.BoardClock;
     const int32_t period = clock.TPeriodHigh() * 256 + clock.TPeriodLow();
     // The period travels as a 16-bit word; a longer one (a very low sample frequency) would be
-    // sent wrong, so the capture is refused.
+    // sent wrong, and a negative one (a frequency above the crystal, or no crystal at all) means
+    // the divider cannot make the rate, so the capture is refused either way.
     if (period < 0 || period > 0xFFFF) {
-        const int32_t lowest =
-            clock.CrystalFrequency() > 0 ? clock.CrystalFrequency() / 65536 + 1 : 0;
-        m_boxes.show(QStringLiteral("The sample frequency of %1 Hz is too low for the board's "
-                                    "sample clock.\r\nPlease choose %2 Hz or more.")
-                         .arg(clock.SampleFrequency())
-                         .arg(lowest),
-                     QStringLiteral("Sample Clock Error"), MsgIcon::Exclamation, MsgButtons::Ok);
-        throw NumberedError(517, QStringLiteral("ReadData"),
-                            QStringLiteral("Sample Frequency Too Low"));
+        const int32_t crystal = clock.CrystalFrequency();
+        QString text;
+        QString description;
+        if (period > 0xFFFF) {
+            text = QStringLiteral(
+                       "The sample frequency of %1 Hz is too low for the board's "
+                       "sample clock.\r\nPlease choose %2 Hz or more.")
+                       .arg(clock.SampleFrequency())
+                       .arg(crystal / 65536 + 1);
+            description = QStringLiteral("Sample Frequency Too Low");
+        } else if (crystal <= 0) {
+            text = QStringLiteral(
+                       "The board's sample clock has no crystal frequency (%1 Hz), so "
+                       "no sample frequency can be made.")
+                       .arg(crystal);
+            description = QStringLiteral("Sample Frequency Too High");
+        } else {
+            text = QStringLiteral(
+                       "The sample frequency of %1 Hz is too high for the board's "
+                       "sample clock.\r\nPlease choose %2 Hz or less.")
+                       .arg(clock.SampleFrequency())
+                       .arg(crystal);
+            description = QStringLiteral("Sample Frequency Too High");
+        }
+        m_boxes.show(text, QStringLiteral("Sample Clock Error"), MsgIcon::Exclamation,
+                     MsgButtons::Ok);
+        throw NumberedError(517, QStringLiteral("ReadData"), description);
     }
     const int32_t word = period | 3;
 

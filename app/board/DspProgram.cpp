@@ -1,8 +1,8 @@
 #include "DspProgram.h"
 
-#include <QFileInfo>
 #include <QRegularExpression>
 
+#include "InputFile.h"
 #include "ItemReader.h"
 #include "NumberedError.h"
 
@@ -10,20 +10,25 @@ namespace rq {
 
 DspProgramFile readDspProgramFile(const QString& path) {
     DspProgramFile file;
-    if (path.isEmpty() || !QFileInfo(path).isFile()) {
-        file.result = DspResult::NoFile;
+    const auto refuse = [&file](int16_t result, const QString& reason) {
+        file.result = result;
+        file.reason = reason;
         return file;
-    }
+    };
     QStringList items;
     try {
-        items = ItemReader::fromFile(path).readAll();
-    } catch (const NumberedError&) {
-        file.result = DspResult::NoFile;
-        return file;
+        items = ItemReader::fromFile(path, InputLimit::DspProgramFile,
+                                     QStringLiteral("DSP program file"))
+                    .readAll();
+    } catch (const NumberedError& e) {
+        if (e.number() == RuntimeError::FileNotFound) {
+            return refuse(DspResult::NoFile,
+                          QStringLiteral("there is no file named \"%1\"").arg(path));
+        }
+        return refuse(DspResult::NotDspFile, e.description());
     }
-    file.result = DspResult::NotDspFile;
     if (items.size() < 2 || items.at(1) != u"@PA") {
-        return file;
+        return refuse(DspResult::NotDspFile, QStringLiteral("the second item is not \"@PA\""));
     }
     // Item 3 is not a program word; the words run up to the first item that starts with "#".
     qsizetype end = -1;
@@ -34,18 +39,34 @@ DspProgramFile readDspProgramFile(const QString& path) {
         }
     }
     if (end < 0) {
-        return file;
+        return refuse(DspResult::NotDspFile,
+                      QStringLiteral("no item starting with \"#\" ends the program words"));
     }
-    static const QRegularExpression sixHexDigits(QStringLiteral("^[0-9A-Fa-f]{6}$"));
+    // Without an address item before the end marker there is no program to place.
+    if (end < 3) {
+        return refuse(DspResult::NotDspFile,
+                      QStringLiteral("the third item already starts with \"#\": the file has "
+                                     "no program address and no words"));
+    }
+    // Anchored on the whole item: "$" alone would also match before a final line feed.
+    static const QRegularExpression sixHexDigits(
+        QRegularExpression::anchoredPattern(QStringLiteral("[0-9A-Fa-f]{6}")));
     QStringList words;
     for (qsizetype i = 3; i < end; ++i) {
         if (!sixHexDigits.match(items.at(i)).hasMatch()) {
-            return file;
+            QString shown = items.at(i);
+            shown.replace(u'\r', QStringLiteral("\\r")).replace(u'\n', QStringLiteral("\\n"));
+            return refuse(DspResult::NotDspFile,
+                          QStringLiteral("item %1 (\"%2\") is not six hexadecimal digits")
+                              .arg(i + 1)
+                              .arg(shown.left(40)));
         }
         words << items.at(i);
     }
     if (words.size() > 32767) {
-        return file;  // more than the length word can count
+        return refuse(
+            DspResult::NotDspFile,
+            QStringLiteral("%1 words are more than the length word can count").arg(words.size()));
     }
     file.words = words;
     file.result = DspResult::Started;

@@ -24,10 +24,12 @@ constexpr int16_t StartFailed = 7;   // latch or start command
 struct DspProgramFile {
     int16_t result = DspResult::NoFile;  // Started (0) when the words are good to send
     QStringList words;
+    QString reason;  // why the file was refused, for a user who asks; empty when Started
 };
 
 // Reads and checks a program file without any board traffic: NoFile when it does not exist,
-// NotDspFile without the "@PA" marker, without a "#" item, or with a word that is not six
+// NotDspFile when it is not a regular file or too large for a program, without the "@PA"
+// marker, without a "#" item, without an address item before it, or with a word that is not six
 // hexadecimal digits.
 DspProgramFile readDspProgramFile(const QString& path);
 

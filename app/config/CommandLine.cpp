@@ -7,7 +7,9 @@ CommandLine CommandLine::fromArguments(const QStringList& argumentsWithProgram) 
 }
 
 int CommandLine::indexOf(const QString& switchText) const {
-    return m_text.toUpper().indexOf(switchText.toUpper());
+    // Compared without regard to case in the text itself: upper-casing can change its length
+    // ("ß" becomes "SS"), and callers read what follows the switch at this index.
+    return static_cast<int>(m_text.indexOf(switchText, 0, Qt::CaseInsensitive));
 }
 
 bool CommandLine::has(const QString& switchText) const {

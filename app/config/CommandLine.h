@@ -16,7 +16,7 @@ public:
 
     const QString& text() const { return m_text; }
     bool has(const QString& switchText) const;
-    // Index of the switch in the upper-cased text, -1 when absent.
+    // Index of the switch in text(), found without regard to case; -1 when absent.
     int indexOf(const QString& switchText) const;
 
 private:

@@ -152,6 +152,45 @@ TEST(CaptureTimeout, ThirtyTwoThousandSamplesOrThreeSeconds) {
     EXPECT_EQ(CommsFunctions::captureTimeoutMs(0), 3000);
 }
 
+TEST(ReadData, SampleClockOutOfRangeIsRefusedBeforeAnyTrafficAndSaysWhy) {
+    struct Row {
+        int32_t crystal;
+        int32_t frequency;
+        const char* says;
+        const char* description;
+    } rows[] = {
+        {40000000, 100, "too low", "Sample Frequency Too Low"},
+        {40000000, 50000000, "too high", "Sample Frequency Too High"},
+        {0, 1000, "crystal", "Sample Frequency Too High"},
+    };
+    for (const Row& r : rows) {
+        Link l;
+        l.state.BoardClock.setCrystalFrequency(r.crystal);
+        l.state.BoardClock.setSampleFrequency(r.frequency);
+        std::vector<double> data;
+        try {
+            l.comms.ReadData(256, data);
+            ADD_FAILURE() << "no refusal at " << r.frequency;
+        } catch (const NumberedError& e) {
+            EXPECT_EQ(e.number(), 517);
+            EXPECT_EQ(e.description(), r.description);
+        }
+        ASSERT_EQ(l.boxes.shown.size(), 1u);
+        const QString& text = l.boxes.shown[0].text;
+        EXPECT_TRUE(text.contains(r.says)) << qPrintable(text);
+        EXPECT_FALSE(text.contains("0 Hz or more")) << qPrintable(text);
+        EXPECT_EQ(l.boxes.shown[0].title, "Sample Clock Error");
+        EXPECT_TRUE(l.bytesSent().empty());
+    }
+    // The lowest frequency the 16-bit period word can carry at 40 MHz is named.
+    Link l;
+    l.state.BoardClock.setCrystalFrequency(40000000);
+    l.state.BoardClock.setSampleFrequency(100);
+    std::vector<double> data;
+    EXPECT_THROW(l.comms.ReadData(256, data), NumberedError);
+    EXPECT_TRUE(l.boxes.shown.at(0).text.contains("611 Hz or more"));
+}
+
 namespace {
 struct RecordingWindows : ResetNotifications {
     QStringList events;
@@ -231,6 +270,11 @@ TEST(DspProgramFile, MarkerWordsAndEndAreCheckedBeforeAnyTraffic) {
         {"hdr\r\n@PA\r\n0000\r\n123456\r\nABCD\r\n#\r\n", 2, 0},
         {"hdr\r\n@PA\r\n0000\r\n12345G\r\n#\r\n", 2, 0},
         {"hdr\r\n@PA\r\n0000\r\n123456\r\n", 2, 0},
+        // A line feed inside the quotes is not a seventh digit the check may overlook.
+        {"hdr\r\n@PA\r\n0000\r\n\"123456\n\"\r\n#\r\n", 2, 0},
+        {"hdr\r\n@PA\r\n0000\r\n\"123456\"\r\n#\r\n", 0, 1},
+        // No program address before the end marker: nothing to download.
+        {"hdr\r\n@PA\r\n#\r\n123456\r\n#\r\n", 2, 0},
         {"only one item", 2, 0},
         {"", 2, 0},
     };

@@ -187,12 +187,20 @@ TEST(ReadTimeOutSwitch, DigitsAfterTheSwitch) {
     struct Row {
         const char* line;
         int32_t expected;
-    } rows[] = {{"/T:250 /E", 250}, {"/e /t:42", 42},        {"/T:", 1}, {"/T:x5", 1}, {"/T:7b", 7},
-                {"/SS", 1000},      {"/T:99999999999", 1000}};
+    } rows[] = {{"/T:250 /E", 250},
+                {"/e /t:42", 42},
+                {"/T:", 1},
+                {"/T:x5", 1},
+                {"/T:7b", 7},
+                {"/SS", 1000},
+                {"/T:99999999999", 1000},
+                // Upper-casing "ß" gives "SS": the digits are still read after the switch.
+                {"stra\u00dfe /T:250", 250},
+                {"\u00df\u00df\u00df/t:12", 12}};
     for (const Row& r : rows) {
         ProgramState state;
         state.CurrentSettings.TimeOut = 1000;
-        state.commandLine = CommandLine(r.line);
+        state.commandLine = CommandLine(QString::fromUtf8(r.line));
         ReadTimeOutSwitch(state);
         EXPECT_EQ(state.CurrentSettings.TimeOut, r.expected) << r.line;
     }
