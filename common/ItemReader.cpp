@@ -1,9 +1,6 @@
 #include "ItemReader.h"
 
-#include <QFile>
-#include <QFileInfo>
-
-#include "NumberedError.h"
+#include "InputFile.h"
 
 namespace rq {
 namespace {
@@ -17,19 +14,8 @@ bool isLineEnd(QChar c) {
 
 ItemReader::ItemReader(QString text) : m_text(std::move(text)) {}
 
-ItemReader ItemReader::fromFile(const QString& path) {
-    QFile file(path);
-    if (!QFileInfo::exists(path) || QFileInfo(path).isDir()) {
-        throw runtimeError(RuntimeError::FileNotFound);
-    }
-    if (!file.open(QIODevice::ReadOnly)) {
-        throw runtimeError(RuntimeError::PathFileAccess);
-    }
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        throw runtimeError(RuntimeError::PathFileAccess);
-    }
-    return ItemReader(QString::fromLatin1(bytes));
+ItemReader ItemReader::fromFile(const QString& path, int64_t maxBytes, const QString& kind) {
+    return ItemReader(QString::fromLatin1(readInputFile(path, maxBytes, kind)));
 }
 
 void ItemReader::skipEmptyLines() {

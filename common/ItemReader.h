@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <cstdint>
 #include <optional>
 
 namespace rq {
@@ -16,8 +17,9 @@ class ItemReader {
 public:
     explicit ItemReader(QString text);
 
-    // Reads a whole file. Raises 53 when it does not exist and 75 when it cannot be read.
-    static ItemReader fromFile(const QString& path);
+    // Reads a whole regular file of at most maxBytes (readInputFile). Raises 53 when it does not
+    // exist and 75 when it cannot be read.
+    static ItemReader fromFile(const QString& path, int64_t maxBytes, const QString& kind);
 
     // The next item, or nothing at the end of the text.
     std::optional<QString> next();

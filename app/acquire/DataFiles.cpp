@@ -4,6 +4,7 @@
 
 #include "BasicText.h"
 #include "Conversion.h"
+#include "InputFile.h"
 #include "ItemReader.h"
 #include "NumberedError.h"
 
@@ -64,7 +65,8 @@ void showNoData(MessageBoxes& boxes) {
 }  // namespace
 
 DataValues readDataValues(const QString& path) {
-    ItemReader reader = ItemReader::fromFile(path);
+    ItemReader reader =
+        ItemReader::fromFile(path, InputLimit::DataFile, QStringLiteral("data file"));
     DataValues out;
     while (std::optional<QString> item = reader.next()) {
         if (static_cast<int>(out.values.size()) >= MaxDataItems) {

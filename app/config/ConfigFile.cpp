@@ -4,6 +4,7 @@
 
 #include "BasicText.h"
 #include "Conversion.h"
+#include "InputFile.h"
 #include "ItemReader.h"
 #include "NumberedError.h"
 
@@ -38,7 +39,8 @@ Outcome loadOnce(ProgramState& state, const QString& fileName, MessageBoxes& box
     QStringList& entries = state.ConfigEntries;
     entries.clear();
 
-    ItemReader reader = ItemReader::fromFile(fileName);
+    ItemReader reader = ItemReader::fromFile(fileName, InputLimit::ConfigFile,
+                                             QStringLiteral("configuration file"));
     const std::optional<QString> header = reader.next();
     if (!header) {
         throw runtimeError(RuntimeError::InputPastEndOfFile);
@@ -102,7 +104,8 @@ Outcome loadOnce(ProgramState& state, const QString& fileName, MessageBoxes& box
 
 }  // namespace
 
-int16_t LoadConfigFile(ProgramState& state, const QString& fileName, MessageBoxes& boxes) {
+int16_t LoadConfigFile(ProgramState& state, const QString& fileName, MessageBoxes& boxes,
+                       QString* failure) {
     for (;;) {
         try {
             switch (loadOnce(state, fileName, boxes)) {
@@ -114,6 +117,9 @@ int16_t LoadConfigFile(ProgramState& state, const QString& fileName, MessageBoxe
                     continue;
             }
         } catch (const NumberedError& e) {
+            if (failure) {
+                *failure = e.description();
+            }
             boxes.show(QStringLiteral("An Unexpected Error (Code:") + formatGeneral(e.number()) +
                            QStringLiteral(" Occurred.\r\nPlease check the synthax of the .INI "
                                           "file."),

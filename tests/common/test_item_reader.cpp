@@ -2,6 +2,7 @@
 // item ends, skipped blanks, quoted items and line ends.
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QTemporaryDir>
 
 #include "ItemReader.h"
@@ -32,13 +33,18 @@ TEST(ItemReader, EmptyLinesGiveNoItemButATrailingCommaGivesOne) {
     EXPECT_FALSE(empty.next().has_value());
 }
 
-TEST(ItemReader, MissingFileRaises53) {
+TEST(ItemReader, ReadsAFileThroughTheBoundedReader) {
     QTemporaryDir dir;
+    QFile f(dir.filePath("a.cfg"));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("one, two\r\n\"three, four\"\r\n");
+    f.close();
+    EXPECT_EQ(ItemReader::fromFile(f.fileName(), 100, "file").readAll(),
+              (QStringList{"one", "two", "three, four"}));
     try {
-        ItemReader::fromFile(dir.filePath("none.cfg"));
+        ItemReader::fromFile(dir.filePath("none.cfg"), 100, "file");
         FAIL();
     } catch (const rq::NumberedError& e) {
         EXPECT_EQ(e.number(), 53);
     }
-    EXPECT_THROW(ItemReader::fromFile(dir.path()), rq::NumberedError);
 }
