@@ -27,42 +27,60 @@ DispatchFailure dispatchFailure(int number, int cause) {
                 QString::fromLatin1(what)};
 }
 
-std::optional<DispatchFailure> analyseLoadedRecord(ProgramState& state, Analysers& analysers,
-                                                   std::optional<double> sampleFrequency) {
-    SampleRecord& record = state.Record;
-    // A failed conversion stays pending until the spectrum's check, so it reads as 531.
-    int pending = 0;
+int convertLoadedRecord(ProgramState& state) {
     try {
-        ConvertToVolts(state.CurrentSettings, record.SampleData, record.VoltsData);
+        ConvertToVolts(state.CurrentSettings, state.Record.SampleData, state.Record.VoltsData);
     } catch (const NumberedError& e) {
-        pending = e.number();
+        return e.number();
     }
+    return 0;
+}
+
+void spectrumOfRecord(ProgramState& state, Analysers& analysers,
+                      std::optional<double> sampleFrequency) {
+    SampleRecord& record = state.Record;
     analysers.fft.CalcFFT(record.SampleData, record.FFTData, sampleFrequency);
-    record.fftDimensioned = true;
-    if (pending == 0) {
-        pending = analysers.fft.lastError();
+    if (!record.FFTData.empty()) {
+        record.fftDimensioned = true;
     }
+}
+
+std::optional<DispatchFailure> spectrumOfLoadedRecord(ProgramState& state, Analysers& analysers,
+                                                      int pending,
+                                                      std::optional<double> sampleFrequency) {
+    spectrumOfRecord(state, analysers, sampleFrequency);
     if (pending != 0) {
         return dispatchFailure(531, pending);
     }
+    return std::nullopt;
+}
+
+std::optional<DispatchFailure> histogramOfRecord(ProgramState& state, Analysers& analysers) {
     try {
-        histogram::Draw(record.SampleData, analysers.histogramRows, analysers.histogramBarLength,
-                        analysers.histogram);
+        histogram::Draw(state.Record.SampleData, analysers.histogramRows,
+                        analysers.histogramBarLength, analysers.histogram);
     } catch (const NumberedError& e) {
         return dispatchFailure(533, e.number());
     }
     return std::nullopt;
 }
 
-void analyseCapturedRecord(ProgramState& state, Analysers& analysers) {
-    SampleRecord& record = state.Record;
-    analysers.fft.CalcFFT(record.SampleData, record.FFTData, state.CurrentSettings.SampleFreq);
-    record.fftDimensioned = true;
-    try {
-        histogram::Draw(record.SampleData, analysers.histogramRows, analysers.histogramBarLength,
-                        analysers.histogram);
-    } catch (const NumberedError&) {
+QString samplesReadLine(size_t samples) {
+    return formatGeneral(static_cast<double>(samples)) + QStringLiteral(" Data Samples Read");
+}
+
+std::optional<DispatchFailure> analyseLoadedRecord(ProgramState& state, Analysers& analysers,
+                                                   std::optional<double> sampleFrequency) {
+    const int pending = convertLoadedRecord(state);
+    if (auto failure = spectrumOfLoadedRecord(state, analysers, pending, sampleFrequency)) {
+        return failure;
     }
+    return histogramOfRecord(state, analysers);
+}
+
+void analyseCapturedRecord(ProgramState& state, Analysers& analysers) {
+    spectrumOfRecord(state, analysers, state.CurrentSettings.SampleFreq);
+    histogramOfRecord(state, analysers);
 }
 
 }  // namespace rq

@@ -20,7 +20,7 @@ struct Analysers {
 };
 
 // A failed step of the file dispatch: the dispatch's own number, the number of the failure
-// behind it, and the text the user is shown ("Error 531:11 occured while calculating FFT").
+// behind it, and the text the user is shown ("Error 533:11 occured while calculating Histogram").
 struct DispatchFailure {
     int number = 0;
     int cause = 0;
@@ -29,11 +29,34 @@ struct DispatchFailure {
 
 DispatchFailure dispatchFailure(int number, int cause);
 
-// The analysis steps of the file dispatch on the loaded record: volts, spectrum (at the given
-// rate, 100000 Hz when none), histogram. The first failure ends it: a failed conversion or
-// spectrum as 531, a failed histogram as 533.
+// The analysis steps of the file dispatch, one call per step so the main window can plot the
+// spectrum between them:
+//
+//   int pending = convertLoadedRecord(state);                 codes to volts
+//   if (auto f = spectrumOfLoadedRecord(state, a, pending))   spectrum, then the 531 check
+//   ... plot the spectrum (532) ...
+//   if (auto f = histogramOfRecord(state, a))                 histogram (533)
+//   samplesReadLine(...)
+//
+// A failure of the conversion stays pending until the spectrum's check (its number, 0 for
+// none). The spectrum itself never fails the dispatch: a record the FFT control cannot take
+// shows the control's failure read-outs, and the dispatch goes on.
+int convertLoadedRecord(ProgramState& state);
+std::optional<DispatchFailure> spectrumOfLoadedRecord(ProgramState& state, Analysers& analysers,
+                                                      int pending,
+                                                      std::optional<double> sampleFrequency);
+std::optional<DispatchFailure> histogramOfRecord(ProgramState& state, Analysers& analysers);
+// "N Data Samples Read".
+QString samplesReadLine(size_t samples);
+
+// The analysis steps above in their order, for a host that plots nothing in between.
 std::optional<DispatchFailure> analyseLoadedRecord(ProgramState& state, Analysers& analysers,
                                                    std::optional<double> sampleFrequency);
+
+// The spectrum of the current record into FFTData through the FFT control. FFTData counts as
+// dimensioned once a spectrum has sized it: the failure path only zeroes what is there.
+void spectrumOfRecord(ProgramState& state, Analysers& analysers,
+                      std::optional<double> sampleFrequency);
 
 // The analysis steps of the capture dispatch: spectrum at SampleFreq and histogram; a failing
 // step is skipped. (Volts were converted with the capture.)

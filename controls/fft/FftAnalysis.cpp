@@ -102,6 +102,7 @@ QString FftAnalysis::frequencyText(double hz) {
 void FftAnalysis::CalcFFT(std::span<const double> DataArray, std::vector<double>& FFTarray,
                           std::optional<double> SampleFrequency) {
     m_lastError = 0;
+    m_lastErrorText.clear();
     m_lastPeak = 0;
     try {
         m_SampleFrequency = SampleFrequency ? toInt32(*SampleFrequency) : DefaultSampleFrequency;
@@ -115,6 +116,7 @@ void FftAnalysis::CalcFFT(std::span<const double> DataArray, std::vector<double>
     } catch (const std::exception& e) {
         const auto* numbered = dynamic_cast<const NumberedError*>(&e);
         m_lastError = numbered ? numbered->number() : ErrorNumber;
+        m_lastErrorText = numbered ? numbered->description() : QString::fromLocal8Bit(e.what());
         std::fill(FFTarray.begin(), FFTarray.end(), 0.0);
         m_snrText = QStringLiteral("0.000dB");
         m_thdText = QStringLiteral("0.000dB");
@@ -127,11 +129,15 @@ int32_t FftAnalysis::GenerateFFT(std::span<const double> Data, std::vector<doubl
     try {
         const int64_t n = static_cast<int64_t>(Data.size());
         if (n > MaxRecordLength) {
-            failSpectrum(QStringLiteral("Record longer than 16384 samples"));
+            failSpectrum(
+                QStringLiteral("record length %1 is longer than %2").arg(n).arg(MaxRecordLength));
         }
         // Any other length gives a meaningless spectrum: refuse it so the user sees why.
-        if (n < 2 || !isPowerOfTwo(n)) {
-            failSpectrum(QStringLiteral("Record length is not a power of two"));
+        if (n < 2) {
+            failSpectrum(QStringLiteral("record length %1 is too short for a spectrum").arg(n));
+        }
+        if (!isPowerOfTwo(n)) {
+            failSpectrum(QStringLiteral("record length %1 is not a power of two").arg(n));
         }
         const auto N = static_cast<int32_t>(n);
         const int32_t half = N / 2;
@@ -149,8 +155,15 @@ int32_t FftAnalysis::GenerateFFT(std::span<const double> Data, std::vector<doubl
             const double im = buf[2 * k + 1];
             const double m = std::sqrt(re * re + im * im);
             if (!(m > 0.0) || !std::isfinite(m)) {
-                failSpectrum(m == 0.0 ? QStringLiteral("Zero magnitude in the spectrum")
-                                      : QStringLiteral("Value out of range in the spectrum"));
+                if (m != 0.0) {
+                    failSpectrum(QStringLiteral("bin %1 of the spectrum is out of range").arg(k));
+                }
+                if (std::all_of(Data.begin(), Data.end(), [](double v) { return v == 0.0; })) {
+                    failSpectrum(QStringLiteral("every value of the record is 0"));
+                }
+                failSpectrum(QStringLiteral("bin %1 of the spectrum is exactly 0, which has no "
+                                            "level in dB")
+                                 .arg(k));
             }
             m_dB[static_cast<size_t>(k)] = 20.0 * std::log(std::fabs(m)) / ln10;
         }
@@ -446,9 +459,22 @@ void FftAnalysis::LocateHarmonics(int32_t Fundamental, int32_t ArrayLength,
         }
         const int64_t r = ((b % N) + N) % N;
         const int64_t bin = r <= L ? r : N - r;
+        // On DC or Nyquist the harmonic shares position 1 with both and has no window of its
+        // own: measured there it would take the DC skirt for distortion.
         HarmonicsArray[static_cast<size_t>(h - 1)] =
-            (bin == 0 || bin == L) ? 1 : static_cast<int32_t>(bin + 1);
+            (bin == 0 || bin == L) ? NoPosition : static_cast<int32_t>(bin + 1);
     }
+}
+
+bool FftAnalysis::harmonicOnNyquist(int32_t fundamental, int32_t arrayLength) {
+    const int64_t L = arrayLength;
+    for (int h = 2; h <= 7; ++h) {
+        const int64_t b = h * (static_cast<int64_t>(fundamental) - 1);
+        if (L > 0 && ((b % (2 * L)) + 2 * L) % (2 * L) == L) {
+            return true;
+        }
+    }
+    return false;
 }
 
 double FftAnalysis::windowPower(int64_t centre, int64_t halfWidth) const {
@@ -506,14 +532,21 @@ double FftAnalysis::CalcSNR() {
             }
         } else {
             LocateHarmonics(m_Fund, M, m_harmonics);
+            // A harmonic on Nyquist has no position, but its skirt reaches down into the last
+            // w positions; that is distortion, not noise.
+            const int64_t nyquistSkirt = harmonicOnNyquist(m_Fund, M) ? M + 1 - w : M + 1;
             for (int64_t p = d; p <= M; ++p) {
                 // Chained from the seventh window down: a window only reaches up to the next
-                // one's start, which is plain membership while the harmonics are in order.
-                bool excluded = p >= m_harmonics[6] - w && p <= m_harmonics[6] + w;
-                for (int i = 5; i >= 0; --i) {
-                    excluded = p >= m_harmonics[static_cast<size_t>(i)] - w &&
-                               (p <= m_harmonics[static_cast<size_t>(i)] + w || excluded);
+                // one's start, which is plain membership while the harmonics are in order. A
+                // harmonic without a position has no window and passes the chain on.
+                bool excluded = false;
+                for (int i = 6; i >= 0; --i) {
+                    const int64_t h = m_harmonics[static_cast<size_t>(i)];
+                    if (h != NoPosition) {
+                        excluded = p >= h - w && (p <= h + w || excluded);
+                    }
                 }
+                excluded = excluded || p >= nyquistSkirt;
                 if (!excluded) {
                     noise += power(p);
                 }
@@ -545,7 +578,7 @@ double FftAnalysis::CalcTHD() {
                 continue;
             }
             for (size_t h = 1; h < m_harmonics.size(); ++h) {
-                if (within(p, m_harmonics[h])) {
+                if (m_harmonics[h] != NoPosition && within(p, m_harmonics[h])) {
                     harmonics += power(p);
                     break;
                 }

@@ -32,6 +32,8 @@ public:
     // What the last CalcFFT left behind for a host that wants more than the read-outs: the
     // number of its failure (0 when it succeeded) and the peak position GenerateFFT returned.
     int lastError() const { return m_lastError; }
+    // Why it failed, in words ("record length 1000 is not a power of two"); empty on success.
+    const QString& lastErrorText() const { return m_lastErrorText; }
     int32_t lastPeak() const { return m_lastPeak; }
 
     // The dB spectrum of Data, normalised to its largest position, into ReturnArray (N/2 values,
@@ -51,7 +53,9 @@ public:
     static void max_min(std::span<const double> Data, int16_t Length, double& Max, double& Min);
 
     // Fills the seven entries (index h-1 for harmonic h) with the positions where harmonics of
-    // the fundamental at position Fundamental land in a spectrum of ArrayLength positions.
+    // the fundamental at position Fundamental land in a spectrum of ArrayLength positions. A
+    // harmonic that folds exactly onto DC or Nyquist gets NoPosition: it has no window.
+    static constexpr int32_t NoPosition = 0;
     static void LocateHarmonics(int32_t Fundamental, int32_t ArrayLength,
                                 std::array<int32_t, 7>& HarmonicsArray);
 
@@ -129,6 +133,8 @@ private:
     const std::vector<double>& windowWeights(int32_t length);
 
     int32_t findFundamental();
+    // Whether one of harmonics 2 to 7 folds exactly onto Nyquist.
+    static bool harmonicOnNyquist(int32_t fundamental, int32_t arrayLength);
     double power(int64_t position) const;
     // Power summed over the positions within halfWidth of centre.
     double windowPower(int64_t centre, int64_t halfWidth) const;
@@ -137,6 +143,7 @@ private:
     bool stepBins(int16_t& bins, QString& text, bool allowed, int delta);
 
     int m_lastError = 0;
+    QString m_lastErrorText;
     int32_t m_lastPeak = 0;
     int16_t m_DCBins = 5;
     int16_t m_SIGBins = 4;

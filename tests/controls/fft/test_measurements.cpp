@@ -88,14 +88,15 @@ TEST(LocateHarmonics, PlacesHarmonicsWhereTheyAlias) {
         for (int k = 2; k <= 7; ++k) {
             const int c = k * (F - 1);
             const int alias = std::abs(c - N * static_cast<int>(std::lround(double(c) / N)));
-            const int expected = (alias == 0 || alias == L) ? 1 : alias + 1;
+            const int expected = (alias == 0 || alias == L) ? FftAnalysis::NoPosition : alias + 1;
             EXPECT_EQ(h[k - 1], expected) << "F " << F << " h " << k;
         }
     }
-    // Bin 4 of 16: the second harmonic sits at Nyquist and the fourth at DC, both position 1.
+    // Bin 4 of 16: the second harmonic sits at Nyquist and the fourth at DC; neither has a
+    // position of its own.
     FftAnalysis::LocateHarmonics(5, 8, h);
-    EXPECT_EQ(h[1], 1);
-    EXPECT_EQ(h[3], 1);
+    EXPECT_EQ(h, (std::array<int32_t, 7>{5, FftAnalysis::NoPosition, 5, FftAnalysis::NoPosition, 5,
+                                         FftAnalysis::NoPosition, 5}));
     EXPECT_THROW(FftAnalysis::LocateHarmonics(400000000, 2048, h), rq::NumberedError);
 }
 
@@ -211,6 +212,29 @@ TEST(SpectralMeasurements, SyntheticToneWithinHalfADecibelOfItsConstruction) {
         fft.harmsClicked(false);
         EXPECT_EQ(fft.snrText(), FftAnalysis::decibelText(fft.SNR()));
     }
+}
+
+TEST(SpectralMeasurements, ToneAtAQuarterOfTheRateHasNoHarmonicWindows) {
+    // At fs/4 the even harmonics fold onto Nyquist and DC and the odd ones onto the tone itself,
+    // so no window can measure them: THD reads the failure's 0, not the DC skirt. The skirt of
+    // the harmonics on Nyquist, in the last w positions, is distortion: it stays out of the noise
+    // unless harmonics count as noise, so counting them cannot raise SNR.
+    const int M = Tone::N / 2, d = 5, w = 4, bin = Tone::N / 4;
+    const Tone t = makeTone(bin, 41u);
+    FftAnalysis fft;
+    std::vector<double> out;
+    fft.CalcFFT(t.x, out, 1000000);
+    ASSERT_EQ(fft.Fund(), bin + 1);
+    const int32_t F = bin + 1, none = FftAnalysis::NoPosition;
+    EXPECT_EQ(fft.harmonics(), (std::array<int32_t, 7>{F, none, F, none, F, none, F}));
+    EXPECT_EQ(fft.CalcTHD(), 0.0);
+    EXPECT_EQ(fft.thdText(), "00.000dB");
+
+    const int K = (M - d + 1) - (2 * w + 1) - w;
+    EXPECT_NEAR(fft.SNR(), db(toneSum(Tone::A) / (K * t.noisePower)), 0.5);
+    const double without = fft.CalcSNR();
+    fft.harmsClicked(true);
+    EXPECT_LT(fft.CalcSNR(), without);
 }
 
 TEST(CalcFFTReadOuts, ReadOutsPropertiesAndFailure) {
