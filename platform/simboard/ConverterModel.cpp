@@ -79,7 +79,9 @@ std::vector<uint16_t> ConverterModel::record(int count, double sampleRate,
         if (m_settings.noiseRms > 0.0) {
             v += m_settings.noiseRms * noise.gaussian();
         }
-        const double code = std::clamp(std::floor(v + 0.5), 0.0, top);
+        // Settings that overflow the arithmetic (an infinite tone, say) must still give codes:
+        // clamping takes care of infinities, and NaN reads as the bottom code.
+        const double code = std::isnan(v) ? 0.0 : std::clamp(std::floor(v + 0.5), 0.0, top);
         words[i] = wordFor(static_cast<int>(code));
     }
     return words;

@@ -3,6 +3,7 @@
 // through a capture and comes back through analyze to the last digit.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
@@ -105,7 +106,10 @@ TEST_F(Ctl, HelpVersionAndUsageErrors) {
           {"capture", "--sim"},
           {"capture", "--sim", "--config", "RQ3118.CFG", "--samples", "300"},
           {"capture", "--sim", "--config", "RQ3118.CFG", "--sim-fault", "melt"},
-          {"capture", "--sim", "--port", "/dev/parport0", "--config", "RQ3118.CFG"}}) {
+          {"capture", "--sim", "--port", "/dev/parport0", "--config", "RQ3118.CFG"},
+          {"capture", "--sim", "--config", "RQ3118.CFG", "--sim-level", "7000"},
+          {"capture", "--sim", "--config", "RQ3118.CFG", "--sim-noise", "-1"},
+          {"capture", "--sim", "--config", "RQ3118.CFG", "--sim-tone", "-5"}}) {
         const Outcome r = run(bad);
         EXPECT_EQ(r.status, 1) << bad.join(' ').toStdString();
         EXPECT_TRUE(r.err.contains("--help")) << bad.join(' ').toStdString();
@@ -168,9 +172,21 @@ TEST_F(Ctl, DspChecksAProgramFile) {
     const Outcome bad = run({"dsp", "BAD.EXE", "--json"});
     EXPECT_EQ(bad.status, 2);
     EXPECT_EQ(bad.object()["result"].toInt(), 2);
+    EXPECT_EQ(bad.object()["reason"].toString(),
+              "item 4 (\"12345\") is not six hexadecimal digits");
     const Outcome none = run({"dsp", "NONE.EXE"});
     EXPECT_EQ(none.status, 2);
-    EXPECT_EQ(none.out, "result: 1\nwords: 0\n");
+    EXPECT_EQ(none.out, "result: 1\nwords: 0\nreason: there is no file named \"NONE.EXE\"\n");
+    // A device is refused at once, as is a program without an address or with a line feed
+    // inside a quoted word.
+    const Outcome device = run({"dsp", "/dev/zero", "--json"});
+    EXPECT_EQ(device.status, 2);
+    EXPECT_TRUE(device.object()["reason"].toString().contains("not a regular file"));
+    write("HASH.EXE", "hdr\r\n@PA\r\n#\r\n");
+    EXPECT_EQ(run({"dsp", "HASH.EXE", "--json"}).object()["result"].toInt(), 2);
+    write("LF.EXE", "hdr\r\n@PA\r\n0\r\n\"123456\n\"\r\n#\r\n");
+    EXPECT_EQ(run({"dsp", "LF.EXE", "--json"}).object()["reason"].toString(),
+              "item 4 (\"123456\\n\") is not six hexadecimal digits");
 }
 
 TEST_F(Ctl, AnalyzeReadsAGeneratedTone) {
@@ -209,13 +225,46 @@ TEST_F(Ctl, AnalyzeReadsAGeneratedTone) {
     EXPECT_EQ(plain["peak"].toInt(), 102);
 }
 
-TEST_F(Ctl, AnalyzeRefusalsPrintTheDispatchMessage) {
-    std::vector<double> thousand = tone(1000, 100, 1000);
-    record("thousand.dat", thousand);
-    const Outcome notPow2 = run({"analyze", "thousand.dat"});
-    EXPECT_EQ(notPow2.status, 2);
-    EXPECT_TRUE(notPow2.err.contains("Error 531:531 occured while calculating FFT"));
-    EXPECT_TRUE(notPow2.out.isEmpty());
+TEST_F(Ctl, AnalyzeGoesOnPastASpectrumThatFails) {
+    // The FFT control shows its failure read-outs and the dispatch goes on to the histogram;
+    // the result says that the spectrum failed and why.
+    struct Row {
+        const char* name;
+        std::vector<double> codes;
+        const char* why;
+    } rows[] = {
+        {"thousand.dat", tone(1000, 100, 1000), "record length 1000 is not a power of two"},
+        {"zeros.dat", std::vector<double>(512, 0.0), "every value of the record is 0"},
+        {"long.dat", tone(16400, 100, 1000), "record length 16400 is longer than 16384"},
+    };
+    for (const Row& row : rows) {
+        record(row.name, row.codes);
+        const Outcome r = run({"analyze", row.name, "--json"});
+        EXPECT_EQ(r.status, 0) << row.name << r.err.toStdString();
+        const QJsonObject o = r.object();
+        EXPECT_EQ(o["spectrum_error"].toString(), row.why);
+        EXPECT_EQ(o["snr_text"].toString(), "0.000dB");
+        EXPECT_EQ(o["thd_text"].toString(), "0.000dB");
+        EXPECT_EQ(o["snr"].toDouble(), 0.0);
+        EXPECT_EQ(o["peak"].toInt(), 0);
+        EXPECT_EQ(o["histogram"].toObject()["samples"].toString(),
+                  QString::number(row.codes.size()));
+        EXPECT_TRUE(r.err.contains(QString("%1 Data Samples Read").arg(row.codes.size())));
+    }
+    const Outcome text = run({"analyze", "thousand.dat"});
+    EXPECT_TRUE(text.out.contains("spectrum_error: record length 1000 is not a power of two\n"));
+    // A good record says so too.
+    record("good.dat", tone(1024, 101, 1500));
+    EXPECT_TRUE(run({"analyze", "good.dat", "--json"}).object()["spectrum_error"].isNull());
+    EXPECT_TRUE(run({"analyze", "good.dat"}).out.contains("spectrum_error: none\n"));
+}
+
+TEST_F(Ctl, AnalyzeStopsOnlyWhereTheDispatchStops) {
+    record("one.dat", {2048});
+    const Outcome one = run({"analyze", "one.dat"});
+    EXPECT_EQ(one.status, 2);
+    EXPECT_TRUE(one.err.contains("Error 533:11 occured while calculating Histogram"));
+    EXPECT_TRUE(one.out.isEmpty());
 
     std::vector<double> wide = tone(256, 10, 1000);
     wide[7] = 1e7;  // more codes than the histogram's rows can group
@@ -228,6 +277,34 @@ TEST_F(Ctl, AnalyzeRefusalsPrintTheDispatchMessage) {
     write("empty.dat", "\r\n");
     EXPECT_EQ(run({"analyze", "empty.dat"}).status, 2);
     EXPECT_EQ(run({"analyze", "none.dat"}).status, 2);
+    // Devices, FIFOs and files larger than any data file are refused at once, saying why.
+    const Outcome device = run({"analyze", "/dev/zero"});
+    EXPECT_EQ(device.status, 2);
+    EXPECT_TRUE(device.err.contains("is not a regular file")) << device.err.toStdString();
+    ASSERT_EQ(::mkfifo(QFile::encodeName(dir.filePath("pipe.dat")).constData(), 0600), 0);
+    const Outcome fifo = run({"analyze", "pipe.dat"});
+    EXPECT_EQ(fifo.status, 2);
+    EXPECT_TRUE(fifo.err.contains("is not a regular file"));
+    QFile big(dir.filePath("big.dat"));
+    ASSERT_TRUE(big.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(big.resize(5 << 20));
+    big.close();
+    const Outcome large = run({"analyze", "big.dat"});
+    EXPECT_EQ(large.status, 2);
+    EXPECT_TRUE(large.err.contains("larger than any data file can be")) << large.err.toStdString();
+}
+
+TEST_F(Ctl, JsonNumbersReadBackToTheSameDouble) {
+    write("HUGE.CFG",
+          "[VELMAR BOARD]\r\nPROGRAMNAME:VMB.EXE\r\nINPUTVMAX:1.7976931348623157e308\r\n"
+          "INPUTVMIN:0.1\r\n");
+    const QJsonObject o = run({"config", "HUGE.CFG", "--json"}).object();
+    EXPECT_EQ(o["InputVMax"].toDouble(), 1.7976931348623157e308);
+    EXPECT_EQ(o["InputVMin"].toDouble(), 0.1);
+    const Outcome text = run({"config", "HUGE.CFG"});
+    EXPECT_TRUE(text.out.contains("InputVMax: 1.7976931348623157e+308\n"))
+        << text.out.toStdString();
+    EXPECT_TRUE(text.out.contains("SampleFreq: 100000\n"));
 }
 
 TEST_F(Ctl, CaptureOnTheSimulatedBoard) {

@@ -25,8 +25,14 @@ void addAnalysis(Result& r, const rq::ProgramState& state, const rq::Analysers& 
         .add(QStringLiteral("snr_text"), a.fft.snrText())
         .add(QStringLiteral("thd_text"), a.fft.thdText())
         .add(QStringLiteral("freq_text"), a.fft.freqText())
-        .add(QStringLiteral("peak"), static_cast<long long>(a.fft.lastPeak()))
-        .add(QStringLiteral("histogram"), histogram);
+        .add(QStringLiteral("peak"), static_cast<long long>(a.fft.lastPeak()));
+    // The read-outs of a failed spectrum are the control's zeros; say so, and why.
+    if (a.fft.lastError() != 0) {
+        r.add(QStringLiteral("spectrum_error"), a.fft.lastErrorText());
+    } else {
+        r.addNone(QStringLiteral("spectrum_error"));
+    }
+    r.add(QStringLiteral("histogram"), histogram);
 }
 
 namespace {
@@ -105,8 +111,7 @@ int runAnalyze(const QStringList& argv) {
         printErr(failure->message);
         return ExitRefused;
     }
-    printErr(rq::formatGeneral(static_cast<double>(state.Record.SampleData.size())) +
-             QStringLiteral(" Data Samples Read"));
+    printErr(rq::samplesReadLine(state.Record.SampleData.size()));
     if (const auto out = args.value(QStringLiteral("spectrum-out"))) {
         try {
             rq::writeDataValues(*out, state.Record.FFTData);

@@ -62,6 +62,15 @@ std::optional<double> Arguments::number(const QString& name) const {
     return n;
 }
 
+std::optional<double> Arguments::number(const QString& name, double lowest, double highest) const {
+    const std::optional<double> n = number(name);
+    if (n && !(*n >= lowest && *n <= highest)) {
+        throw UsageError{QStringLiteral("--%1: expected a number from %2 to %3")
+                             .arg(name, rq::formatGeneral(lowest), rq::formatGeneral(highest))};
+    }
+    return n;
+}
+
 std::optional<int> Arguments::integer(const QString& name, int lowest, int highest) const {
     const std::optional<double> n = number(name);
     if (!n) {

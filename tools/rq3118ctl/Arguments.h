@@ -36,6 +36,8 @@ public:
 
     // Typed values; a value that does not convert is a usage error.
     std::optional<double> number(const QString& name) const;
+    // A number from lowest to highest; anything else is a usage error that gives the range.
+    std::optional<double> number(const QString& name, double lowest, double highest) const;
     std::optional<int> integer(const QString& name, int lowest, int highest) const;
 
 private:

@@ -62,9 +62,11 @@ rq::SimBoardSettings simSettings(const Arguments& args, const rq::Settings& conf
         c.bits = configured.NumberOfBits;
         c.twosComplement = configured.DataFormat == 1;
     }
-    c.toneFrequency = args.number(QStringLiteral("sim-tone")).value_or(c.toneFrequency);
-    c.toneLevel = args.number(QStringLiteral("sim-level")).value_or(c.toneLevel);
-    c.noiseRms = args.number(QStringLiteral("sim-noise")).value_or(c.noiseRms);
+    // Bounded so that the model stays finite: a level of thousands of dBFS would make the tone
+    // infinite and its samples undefined.
+    c.toneFrequency = args.number(QStringLiteral("sim-tone"), 0.0, 1e9).value_or(c.toneFrequency);
+    c.toneLevel = args.number(QStringLiteral("sim-level"), -300.0, 40.0).value_or(c.toneLevel);
+    c.noiseRms = args.number(QStringLiteral("sim-noise"), 0.0, 1e6).value_or(c.noiseRms);
     if (const auto seed = args.integer(QStringLiteral("sim-seed"), 0, 2147483647)) {
         c.seed = static_cast<uint64_t>(*seed);
     }
@@ -156,7 +158,11 @@ int runCapture(const QStringList& argv) {
     if (messages.lines.endsWith(QStringLiteral("Reset Failure"))) {
         return finish(ExitBoard);  // the reset's own box has told why
     }
-    if (rq::LoadConfigFile(state, *config, boxes) != 0) {
+    QString failure;
+    if (rq::LoadConfigFile(state, *config, boxes, &failure) != 0) {
+        if (!failure.isEmpty()) {
+            printErr(failure);
+        }
         messages.AddItem(QStringLiteral("Error Loading CFG"));
         return finish(ExitRefused);
     }

@@ -47,7 +47,11 @@ int runConfig(const QStringList& args) {
 
     ConsoleMessageBoxes boxes;
     boxes.quiet = true;
-    const int16_t result = rq::LoadConfigFile(state, file, boxes);
+    QString failure;
+    const int16_t result = rq::LoadConfigFile(state, file, boxes, &failure);
+    if (!failure.isEmpty()) {
+        printErr(failure);
+    }
 
     Result r;
     r.add(QStringLiteral("result"), static_cast<int>(result))
@@ -73,6 +77,9 @@ int runDsp(const QStringList& args) {
     Result r;
     r.add(QStringLiteral("result"), static_cast<int>(program.result))
         .add(QStringLiteral("words"), static_cast<int>(program.words.size()));
+    if (program.result != rq::DspResult::Started) {
+        r.add(QStringLiteral("reason"), program.reason);
+    }
     printResult(r, a.flag(QStringLiteral("json")));
     return program.result == rq::DspResult::Started ? ExitOk : ExitRefused;
 }

@@ -1,47 +1,22 @@
 #include "Result.h"
 
+#include <QJsonDocument>
+#include <QLocale>
 #include <cmath>
-
-#include "BasicText.h"
 
 namespace rqctl {
 namespace {
 
-QString jsonString(const QString& s) {
-    QString out = QStringLiteral("\"");
-    for (QChar c : s) {
-        switch (c.unicode()) {
-            case '"':
-                out += QStringLiteral("\\\"");
-                break;
-            case '\\':
-                out += QStringLiteral("\\\\");
-                break;
-            case '\n':
-                out += QStringLiteral("\\n");
-                break;
-            case '\r':
-                out += QStringLiteral("\\r");
-                break;
-            case '\t':
-                out += QStringLiteral("\\t");
-                break;
-            default:
-                if (c.unicode() < 0x20) {
-                    out += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
-                } else {
-                    out += c;
-                }
-        }
-    }
-    return out + u'"';
-}
-
+// The shortest text that reads back to the same double, whole numbers without an exponent, as
+// the JSON form writes them; JSON has no infinities, so they and NaN read "null" in both forms.
 QString numberText(double v) {
     if (!std::isfinite(v)) {
         return QStringLiteral("null");
     }
-    return rq::formatGeneral(v);
+    if (v == std::floor(v) && std::fabs(v) < 9007199254740992.0) {
+        return QString::number(static_cast<qint64>(v));
+    }
+    return QString::number(v, 'g', QLocale::FloatingPointShortest);
 }
 
 }  // namespace
@@ -66,26 +41,31 @@ Result& Result::add(const QString& key, const Result& nested) {
     return *this;
 }
 
-QString Result::toJson() const {
-    QString out = QStringLiteral("{");
-    bool first = true;
+Result& Result::addNone(const QString& key) {
+    m_fields.push_back({key, std::monostate{}});
+    return *this;
+}
+
+QJsonObject Result::toJsonObject() const {
+    QJsonObject object;
     for (const Field& f : m_fields) {
-        if (!first) {
-            out += u',';
-        }
-        first = false;
-        out += jsonString(f.key) + u':';
         if (const auto* s = std::get_if<QString>(&f.value)) {
-            out += jsonString(*s);
+            object.insert(f.key, *s);
         } else if (const auto* d = std::get_if<double>(&f.value)) {
-            out += numberText(*d);
+            object.insert(f.key, std::isfinite(*d) ? QJsonValue(*d) : QJsonValue());
         } else if (const auto* i = std::get_if<long long>(&f.value)) {
-            out += QString::number(*i);
+            object.insert(f.key, static_cast<qint64>(*i));
+        } else if (const auto* r = std::get_if<Result>(&f.value)) {
+            object.insert(f.key, r->toJsonObject());
         } else {
-            out += std::get<Result>(f.value).toJson();
+            object.insert(f.key, QJsonValue());
         }
     }
-    return out + u'}';
+    return object;
+}
+
+QString Result::toJson() const {
+    return QString::fromUtf8(QJsonDocument(toJsonObject()).toJson(QJsonDocument::Compact));
 }
 
 QString Result::toText(const QString& prefix) const {
@@ -102,8 +82,10 @@ QString Result::toText(const QString& prefix) const {
             out += key + QStringLiteral(": ") + numberText(*d) + u'\n';
         } else if (const auto* i = std::get_if<long long>(&f.value)) {
             out += key + QStringLiteral(": ") + QString::number(*i) + u'\n';
+        } else if (const auto* r = std::get_if<Result>(&f.value)) {
+            out += r->toText(key + u'.');
         } else {
-            out += std::get<Result>(f.value).toText(key + u'.');
+            out += key + QStringLiteral(": none\n");
         }
     }
     return out;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QJsonObject>
 #include <QString>
 #include <variant>
 #include <vector>
@@ -7,7 +8,7 @@
 namespace rqctl {
 
 // One result of a subcommand: named fields in a fixed order, written either as "key: value"
-// lines or as one line of JSON.
+// lines or as one line of JSON. Numbers are written so that they read back to the same double.
 class Result {
 public:
     Result& add(const QString& key, const QString& text);
@@ -18,6 +19,10 @@ public:
         return add(key, static_cast<long long>(integer));
     }
     Result& add(const QString& key, const Result& nested);
+    // A field with no value: JSON null, and "none" as text.
+    Result& addNone(const QString& key);
+
+    QJsonObject toJsonObject() const;
 
     QString toJson() const;
     QString toText(const QString& prefix = QString()) const;
@@ -29,7 +34,7 @@ private:
 
 struct Result::Field {
     QString key;
-    std::variant<QString, double, long long, Result> value;
+    std::variant<std::monostate, QString, double, long long, Result> value;
 };
 
 }  // namespace rqctl

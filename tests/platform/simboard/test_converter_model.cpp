@@ -66,3 +66,17 @@ TEST(ConverterModel, OverdriveClipsAtTheCodeRangeInBothCodings) {
     EXPECT_EQ(twos.wordFor(0), 0xF800);
     EXPECT_EQ(twos.midScaleWord(), 0);
 }
+
+TEST(ConverterModel, OverflowingSettingsStillGiveCodesInRange) {
+    // An infinite tone and its harmonics add up to NaN at some samples; the float-to-integer
+    // conversion of NaN is undefined, so the model must not reach it.
+    ConverterSettings s;
+    s.toneLevel = 7000.0;
+    const ConverterModel model{s};
+    const std::vector<uint16_t> words = model.record(1024, 100000.0, 0);
+    for (uint16_t w : words) {
+        EXPECT_LE(w, model.maxCode());
+    }
+    EXPECT_TRUE(std::any_of(words.begin(), words.end(), [](uint16_t w) { return w == 0; }));
+    EXPECT_TRUE(std::any_of(words.begin(), words.end(), [&](uint16_t w) { return w == 4095; }));
+}
