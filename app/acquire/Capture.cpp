@@ -9,7 +9,17 @@ namespace rq {
 bool TakeSamples(CommsFunctions& comms, Analysers& analysers) {
     ProgramState& state = comms.state();
     SampleRecord& record = state.Record;
-    const int32_t n = recordLength(state.CurrentSettings.NumberOfSamples);
+    int32_t n = 0;
+    try {
+        n = recordLength(state.CurrentSettings.NumberOfSamples);
+    } catch (const NumberedError& e) {
+        // Refused before the capture command: the board would not answer it, and the wait for
+        // the watchdog would end in a board failure that is not the board's.
+        comms.boxes().show(e.description(), QStringLiteral("Record Length Error"),
+                           MsgIcon::Exclamation, MsgButtons::Ok);
+        comms.messages().AddItem(QStringLiteral("Data Upload Failure"), 255u);
+        return false;
+    }
     bool failed = false;
     try {
         comms.ReadData(n, record.SampleData);

@@ -8,7 +8,17 @@
 namespace rq {
 
 int32_t recordLength(int16_t numberOfSamples) {
-    return static_cast<int32_t>(std::ldexp(256.0, numberOfSamples));
+    // Indexes past the longest record would overflow the count (2^31 from index 23 on); those
+    // below 0 give no whole record.
+    if (numberOfSamples < 0 || numberOfSamples > MaxRecordLengthIndex) {
+        throw NumberedError(RuntimeError::SubscriptOutOfRange, QStringLiteral("Record Length"),
+                            QStringLiteral("The record length index %1 gives no record the board "
+                                           "can capture: it must be 0 to %2 (256 to %3 samples).")
+                                .arg(numberOfSamples)
+                                .arg(MaxRecordLengthIndex)
+                                .arg(256 << MaxRecordLengthIndex));
+    }
+    return 256 << numberOfSamples;
 }
 
 int16_t recordLengthIndex(double count) {

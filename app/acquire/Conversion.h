@@ -7,7 +7,11 @@
 
 namespace rq {
 
-// Record length for a record-length index: 256 * 2^index samples.
+// The longest record: index 6, 16384 samples, as many as the spectrum takes.
+constexpr int16_t MaxRecordLengthIndex = 6;
+
+// Record length for a record-length index: 256 * 2^index samples. An index outside 0 to
+// MaxRecordLengthIndex raises 9 with a description that names it.
 int32_t recordLength(int16_t numberOfSamples);
 
 // The record-length index of a count of samples: log2(count / 256), halves to even. Raises 5 for

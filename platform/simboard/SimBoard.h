@@ -45,7 +45,7 @@ public:
     static constexpr double CrystalHz = 40e6;
     static constexpr uint8_t Acknowledge = 13;
     static constexpr uint8_t Refusal = 12;
-    static constexpr int MaxLengthIndex = 5;  // records of 256 to 8192 samples
+    static constexpr int MaxLengthIndex = 6;  // records of 256 to 16384 samples
 
     explicit SimBoard(const SimBoardSettings& settings = {});
 

@@ -102,11 +102,11 @@ int runCapture(const QStringList& argv) {
     }
     const int records = args.integer(QStringLiteral("records"), 1, 1000000).value_or(1);
     std::optional<int16_t> samplesIndex;
-    if (const auto samples = args.integer(QStringLiteral("samples"), 256, 8192)) {
+    if (const auto samples = args.integer(QStringLiteral("samples"), 256, 16384)) {
         const int16_t index = rq::recordLengthIndex(*samples);
         if (rq::recordLength(index) != *samples) {
             throw UsageError{
-                QStringLiteral("--samples must be 256, 512, 1024, 2048, 4096 or 8192")};
+                QStringLiteral("--samples must be 256, 512, 1024, 2048, 4096, 8192 or 16384")};
         }
         samplesIndex = index;
     }

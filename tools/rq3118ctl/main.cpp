@@ -49,7 +49,7 @@ QString helpText() {
                "  --config FILE    the configuration file (required); its DSP program file is\n"
                "                   looked up in the current directory\n"
                "  --records K      records to capture (default 1)\n"
-               "  --samples N      record length: 256, 512, 1024, 2048, 4096 or 8192\n"
+               "  --samples N      record length: 256, 512, ... 8192 or 16384\n"
                "  --rate HZ        sample frequency (limited to the part's maximum)\n"
                "  --out FILE       write the last record as a raw sample data file\n"
                "  --avg            average the spectra of the records\n"

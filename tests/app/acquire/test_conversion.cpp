@@ -61,6 +61,18 @@ TEST(ConvertToVolts, EmptyRecordFails) {
 TEST(RecordLength, IndexOfACountRoundsHalvesToEven) {
     EXPECT_EQ(recordLength(0), 256);
     EXPECT_EQ(recordLength(5), 8192);
+    EXPECT_EQ(recordLength(6), 16384);
+    // Past the longest record the count would overflow (index 23 is 2^31): refused, named.
+    for (int16_t index : {int16_t(-1), int16_t(7), int16_t(23), int16_t(32767)}) {
+        try {
+            recordLength(index);
+            ADD_FAILURE() << index;
+        } catch (const NumberedError& e) {
+            EXPECT_EQ(e.number(), 9);
+            EXPECT_TRUE(e.description().startsWith(
+                QString("The record length index %1 gives no record").arg(index)));
+        }
+    }
     EXPECT_EQ(recordLengthIndex(1024), 2);
     EXPECT_EQ(recordLengthIndex(1000), 2);
     EXPECT_EQ(recordLengthIndex(300), 0);

@@ -1,0 +1,75 @@
+// Protects "Sample" on the board side: a record arrives with its analysis and its line, a failed
+// capture says so and analyses nothing, and a record-length index the board cannot capture is
+// refused before any board traffic instead of waiting for the watchdog.
+#include <gtest/gtest.h>
+
+#include "Capture.h"
+#include "DspProgram.h"
+#include "ResetBoard.h"
+#include "SimLink.h"
+
+using namespace rq;
+
+namespace {
+
+struct Board : test::SimLink {
+    Analysers analysers;
+    explicit Board(const SimBoardSettings& s = test::immediateSettings()) : SimLink(s) {
+        state.BoardClock.setCrystalFrequency(40000000);
+        state.BoardClock.setSampleFrequency(100000);
+        state.CurrentSettings.SampleFreq = 100000;
+        state.CurrentSettings.NumberOfBits = 12;
+        state.CurrentSettings.EXEName = RQ_EXAMPLES_DIR "/VMB.EXE";
+        ResetNotifications none;
+        ResetBoard(comms, none);
+        loaded = LoadDSPProgram(comms);
+        messages.lines.clear();
+        yield.count = 0;  // the watchdog counts yields from the capture on
+    }
+    int16_t loaded = -1;
+};
+
+}  // namespace
+
+TEST(TakeSamples, RecordArrivesWithItsAnalysisAndLine) {
+    for (int16_t index : {int16_t(0), int16_t(6)}) {
+        Board b;
+        ASSERT_EQ(b.loaded, DspResult::Started);
+        b.state.CurrentSettings.NumberOfSamples = index;
+        ASSERT_TRUE(TakeSamples(b.comms, b.analysers));
+        const size_t n = size_t{256} << index;
+        EXPECT_EQ(b.state.Record.SampleData.size(), n);
+        EXPECT_EQ(b.state.Record.VoltsData.size(), n);
+        EXPECT_EQ(b.state.Record.FFTData.size(), n / 2);
+        EXPECT_TRUE(b.state.CurrentSettings.DataLoaded);
+        EXPECT_EQ(b.messages.texts(), QStringList{QString("%1 Data Samples Uploaded").arg(n)});
+        EXPECT_EQ(b.analysers.fft.lastError(), 0);
+    }
+}
+
+TEST(TakeSamples, IndexTheBoardCannotCaptureIsRefusedBeforeAnyTraffic) {
+    for (int16_t index : {int16_t(7), int16_t(23), int16_t(-1)}) {
+        Board b;
+        const size_t commands = b.board.commandLog().size();
+        b.state.CurrentSettings.NumberOfSamples = index;
+        EXPECT_FALSE(TakeSamples(b.comms, b.analysers));
+        EXPECT_EQ(b.board.commandLog().size(), commands);
+        EXPECT_EQ(b.yield.count, 0);  // no wait for the watchdog
+        ASSERT_EQ(b.boxes.shown.size(), 1u);
+        EXPECT_EQ(b.boxes.shown[0].title, "Record Length Error");
+        EXPECT_TRUE(b.boxes.shown[0].text.contains(QString("index %1 ").arg(index)));
+        ASSERT_EQ(b.messages.lines.size(), 1u);
+        EXPECT_EQ(b.messages.lines[0].text, "Data Upload Failure");
+        EXPECT_EQ(b.messages.lines[0].colour, 255u);
+        EXPECT_FALSE(b.state.CurrentSettings.DataLoaded);
+    }
+}
+
+TEST(TakeSamples, CaptureThatTimesOutAnalysesNothing) {
+    Board b(test::withFaults(test::immediateSettings(), "endless-capture"));
+    b.tickAfterYields = 50;
+    EXPECT_FALSE(TakeSamples(b.comms, b.analysers));
+    EXPECT_EQ(b.messages.texts(), QStringList{"Data Upload Failure"});
+    EXPECT_TRUE(b.state.Record.FFTData.empty());
+    EXPECT_FALSE(b.state.CurrentSettings.DataLoaded);
+}
