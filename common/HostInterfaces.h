@@ -45,6 +45,10 @@ class Yield {
 public:
     virtual ~Yield() = default;
     virtual void yield() = 0;
+    // A turn for a caller that is only polling something that sends no event (the board's
+    // line): when nothing is pending it may wait a little for an event, about a millisecond at
+    // most, so a long wait does not keep a core busy. By default a plain turn.
+    virtual void idle() { yield(); }
 };
 
 // The capture watchdog: while enabled, each tick of its interval runs the tick handler, which

@@ -10,10 +10,17 @@ namespace rq {
 // One pass of the application's event loop.
 class EventLoopYield : public Yield {
 public:
+    EventLoopYield();
     void yield() override;
+    // Waits for the next event, woken after a millisecond by a timer of its own.
+    void idle() override;
+
+private:
+    QTimer m_wake;
 };
 
-// The capture watchdog on a QTimer: each tick while enabled runs the tick handler.
+// The capture watchdog on a precise QTimer: each tick while enabled runs the tick handler. A
+// coarse timer may fire up to 5 % early, and a capture is promised its whole interval.
 class QtWatchdogTimer : public WatchdogTimer {
 public:
     explicit QtWatchdogTimer(std::function<void()> onTick);

@@ -90,13 +90,25 @@ int16_t CommsFunctions::WaitForReady() {
         // A flag already set on entry skips both waits; one raised while waiting is a time-out.
         const bool timedOutOnEntry = m_state.TimedOut;
 
+        // A capture lasts from a fraction of a millisecond to half a minute. The first polls of
+        // each phase only yield; after them each turn may wait up to a millisecond for an
+        // event, so a long wait costs little CPU and the end is seen within a millisecond.
+        const auto turn = [this](int& polls) {
+            if (polls < BusyPolls) {
+                ++polls;
+                m_yield.yield();
+            } else {
+                m_yield.idle();
+            }
+        };
+        int polls = 0;
         bool busy = true;  // the first pass takes the line as busy
         for (;;) {
             if (!busy || m_state.TimedOut) {
                 break;
             }
             busy = (InPort(m_port, statusAddress) & kBusy) != 0;
-            m_yield.yield();
+            turn(polls);
             if (m_state.TimedOut) {
                 throw fail();
             }
@@ -105,6 +117,7 @@ int16_t CommsFunctions::WaitForReady() {
         OutPort(m_port, controlAddress, static_cast<int16_t>(c | 2));
         OutPort(m_port, controlAddress, c);
 
+        polls = 0;
         busy = false;  // the first pass takes the line as low
         for (;;) {
             if (busy) {
@@ -120,7 +133,7 @@ int16_t CommsFunctions::WaitForReady() {
             if (m_state.TimedOut) {
                 throw fail();
             }
-            m_yield.yield();
+            turn(polls);
         }
         return 0;
     } catch (const NumberedError& e) {

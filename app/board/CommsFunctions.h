@@ -51,6 +51,8 @@ public:
     // Raises 506 for a failed write, 520 for a refusal.
     void SendPacket(const QString& word);
 
+    // Polls of each phase of WaitForReady that only yield before it starts to idle.
+    static constexpr int BusyPolls = 200;
     // Yields of the pause while the board restarts after a reset command.
     static constexpr int ResetPauseYields = 15000;
     static constexpr int16_t Acknowledge = 13;
