@@ -9,6 +9,7 @@ packages=(
   libqcustomplot-dev libqcustomplot2.1-qt6
   libgtest-dev libgmock-dev googletest libbenchmark-dev libfftw3-dev
   xvfb xauth fonts-dejavu-core
+  fonts-liberation2
 )
 
 missing=()
