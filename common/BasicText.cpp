@@ -130,7 +130,15 @@ double leadingNumber(QStringView text) {
 }
 
 std::optional<double> parseNumber(QStringView text) {
-    const std::string s = latin1(text.trimmed());
+    // Only what the lenient reading ignores (blanks, tabs, line feeds), not every space
+    // Unicode knows: a no-break space or a carriage return stops both readings alike.
+    while (!text.isEmpty() && isIgnoredBlank(text.front())) {
+        text = text.mid(1);
+    }
+    while (!text.isEmpty() && isIgnoredBlank(text.back())) {
+        text.chop(1);
+    }
+    const std::string s = latin1(text);
     if (s.empty()) {
         return std::nullopt;
     }

@@ -16,7 +16,7 @@ namespace rq {
 // Raises 6 when the value does not fit a double.
 double leadingNumber(QStringView text);
 
-// Strict conversion of a whole text (blanks at both ends allowed): a decimal number with optional
+// Strict conversion of a whole text (blanks, tabs and line feeds at both ends allowed): a decimal number with optional
 // sign, fraction and exponent, or an "&H" / "&O" value. Empty when the text is not a number.
 std::optional<double> parseNumber(QStringView text);
 

@@ -52,6 +52,13 @@ TEST(ParseNumber, AcceptsOnlyAWholeNumber) {
     EXPECT_FALSE(parseNumber(u"").has_value());
     EXPECT_FALSE(parseNumber(u"12a").has_value());
     EXPECT_FALSE(parseNumber(u"True").has_value());
+    // Only the blanks the lenient reading ignores: a no-break space or a carriage return is
+    // not one, in either reading.
+    EXPECT_FALSE(parseNumber(u"\u00a08").has_value());
+    EXPECT_EQ(leadingNumber(u"\u00a08"), 0.0);
+    EXPECT_FALSE(parseNumber(u"\r1").has_value());
+    EXPECT_EQ(leadingNumber(u"\r1"), 0.0);
+    EXPECT_EQ(parseNumber(u"\t7\n ").value(), 7.0);
 }
 
 TEST(IntegerConversion, RoundsHalvesToEven) {

@@ -1,0 +1,47 @@
+// A raw sample data file or FFT data file: read by items, then, like the file dispatch, turned
+// into volts, a spectrum and a histogram; a saved record reads back as written.
+#include "Analysis.h"
+#include "BasicText.h"
+#include "Conversion.h"
+#include "DataFiles.h"
+#include "FuzzSupport.h"
+#include "NumberedError.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const QString path = rq::fuzz::inputFile(data, size, ".dat");
+    rq::DataValues values;
+    try {
+        values = rq::readDataValues(path);
+    } catch (const rq::NumberedError& e) {
+        RQ_FUZZ_CHECK(e.number() == 6 || e.number() == 62 || e.number() == 75);
+        return 0;
+    }
+    RQ_FUZZ_CHECK(!values.values.empty() && values.values.size() <= rq::MaxDataItems);
+    for (double v : values.values) {
+        RQ_FUZZ_CHECK(v <= values.MaxValue && v >= values.MinValue);
+    }
+
+    rq::ProgramState state;
+    rq::applyStartValues(state);
+    state.CurrentSettings.DataFormat = size > 0 && (data[0] & 1) ? 1 : 0;
+    state.Record.SampleData = values.values;
+    rq::Analysers analysers;
+    const std::optional<rq::DispatchFailure> failure =
+        rq::analyseLoadedRecord(state, analysers, std::nullopt);
+    if (failure) {
+        RQ_FUZZ_CHECK(failure->number == 531 || failure->number == 533);
+    }
+    RQ_FUZZ_CHECK(state.Record.FFTData.empty() ||
+                  state.Record.FFTData.size() == values.values.size() / 2);
+
+    // Save and read back: every value comes back as its "0.000000" text says.
+    const QString saved = path + QStringLiteral(".out");
+    rq::writeDataValues(saved, values.values);
+    const rq::DataValues again = rq::readDataValues(saved);
+    RQ_FUZZ_CHECK(again.values.size() == values.values.size());
+    for (size_t i = 0; i < values.values.size(); ++i) {
+        const double shown = rq::leadingNumber(rq::formatNumber(values.values[i], u"0.000000"));
+        RQ_FUZZ_CHECK(again.values[i] == shown);
+    }
+    return 0;
+}
