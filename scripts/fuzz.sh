@@ -27,6 +27,7 @@ while [ $# -gt 0 ]; do
 done
 [ ${#targets[@]} -eq 0 ] && targets=("${all[@]}")
 
+./scripts/install-deps.sh fuzz
 build="$top/build-fuzz"
 if [ ! -f "$build/CMakeCache.txt" ]; then
   cmake -S . -B "$build" -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build, the tests and the benchmarks need.
+# Installs the Debian packages the build, the tests and the benchmarks need; with the argument
+# "fuzz" also clang and its runtime (libFuzzer and the sanitizers) for the fuzz targets.
 # Safe to run again: it only installs what is missing.
 set -euo pipefail
 
@@ -11,6 +12,12 @@ packages=(
   xvfb xauth fonts-dejavu-core
   fonts-liberation2
 )
+for group in "$@"; do
+  case "$group" in
+    fuzz) packages+=(clang libclang-rt-14-dev) ;;
+    *) echo "install-deps.sh: unknown group $group" >&2; exit 1 ;;
+  esac
+done
 
 missing=()
 for p in "${packages[@]}"; do
