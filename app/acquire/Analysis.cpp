@@ -36,17 +36,17 @@ int convertLoadedRecord(ProgramState& state) {
     return 0;
 }
 
-void spectrumOfRecord(ProgramState& state, Analysers& analysers,
+void spectrumOfRecord(ProgramState& state, RecordAnalysis& analysers,
                       std::optional<double> sampleFrequency) {
     SampleRecord& record = state.Record;
-    analysers.fft.CalcFFT(record.SampleData, record.FFTData, sampleFrequency);
+    analysers.CalcFFT(record.SampleData, record.FFTData, sampleFrequency);
     if (!record.FFTData.empty()) {
         record.fftDimensioned = true;
     }
 }
 
-std::optional<DispatchFailure> spectrumOfLoadedRecord(ProgramState& state, Analysers& analysers,
-                                                      int pending,
+std::optional<DispatchFailure> spectrumOfLoadedRecord(ProgramState& state,
+                                                      RecordAnalysis& analysers, int pending,
                                                       std::optional<double> sampleFrequency) {
     spectrumOfRecord(state, analysers, sampleFrequency);
     if (pending != 0) {
@@ -55,10 +55,9 @@ std::optional<DispatchFailure> spectrumOfLoadedRecord(ProgramState& state, Analy
     return std::nullopt;
 }
 
-std::optional<DispatchFailure> histogramOfRecord(ProgramState& state, Analysers& analysers) {
+std::optional<DispatchFailure> histogramOfRecord(ProgramState& state, RecordAnalysis& analysers) {
     try {
-        histogram::Draw(state.Record.SampleData, analysers.histogramRows,
-                        analysers.histogramBarLength, analysers.histogram);
+        analysers.Draw(state.Record.SampleData, state.CurrentSettings.NumberOfBits);
     } catch (const NumberedError& e) {
         return dispatchFailure(533, e.number());
     }
@@ -69,7 +68,7 @@ QString samplesReadLine(size_t samples) {
     return formatGeneral(static_cast<double>(samples)) + QStringLiteral(" Data Samples Read");
 }
 
-std::optional<DispatchFailure> analyseLoadedRecord(ProgramState& state, Analysers& analysers,
+std::optional<DispatchFailure> analyseLoadedRecord(ProgramState& state, RecordAnalysis& analysers,
                                                    std::optional<double> sampleFrequency) {
     const int pending = convertLoadedRecord(state);
     if (auto failure = spectrumOfLoadedRecord(state, analysers, pending, sampleFrequency)) {
@@ -78,7 +77,7 @@ std::optional<DispatchFailure> analyseLoadedRecord(ProgramState& state, Analyser
     return histogramOfRecord(state, analysers);
 }
 
-void analyseCapturedRecord(ProgramState& state, Analysers& analysers) {
+void analyseCapturedRecord(ProgramState& state, RecordAnalysis& analysers) {
     spectrumOfRecord(state, analysers, state.CurrentSettings.SampleFreq);
     histogramOfRecord(state, analysers);
 }

@@ -2,6 +2,8 @@
 
 #include <QString>
 #include <optional>
+#include <span>
+#include <vector>
 
 #include "FftAnalysis.h"
 #include "HistogramCore.h"
@@ -9,14 +11,33 @@
 
 namespace rq {
 
-// The analysis a record goes through after it is plotted: the spectrum of the FFT control and
-// the code histogram. The main window owns one of each and maps them to its controls; the
-// command-line front end reads them directly.
-struct Analysers {
+// The analysis a record goes through after it is plotted: the FFT control's spectrum and the
+// histogram control's drawing. The main window gives its two controls; the command-line front
+// end the numeric cores alone (Analysers).
+class RecordAnalysis {
+public:
+    virtual ~RecordAnalysis() = default;
+    // The FFT control's entry point: never raises; a failure shows in its read-outs.
+    virtual void CalcFFT(std::span<const double> data, std::vector<double>& spectrum,
+                         std::optional<double> sampleFrequency) = 0;
+    // The histogram control's: raises the run-time error that stopped the drawing.
+    virtual void Draw(std::span<const double> data, int16_t numberOfBits) = 0;
+};
+
+// The numeric cores of the two controls, for a host without windows.
+struct Analysers : RecordAnalysis {
     FftAnalysis fft;
     histogram::Display histogram;
     int16_t histogramRows = histogram::MinRows;
     int32_t histogramBarLength = 6000;
+
+    void CalcFFT(std::span<const double> data, std::vector<double>& spectrum,
+                 std::optional<double> sampleFrequency) override {
+        fft.CalcFFT(data, spectrum, sampleFrequency);
+    }
+    void Draw(std::span<const double> data, int16_t) override {
+        histogram::Draw(data, histogramRows, histogramBarLength, histogram);
+    }
 };
 
 // A failed step of the file dispatch: the dispatch's own number, the number of the failure
@@ -42,24 +63,24 @@ DispatchFailure dispatchFailure(int number, int cause);
 // none). The spectrum itself never fails the dispatch: a record the FFT control cannot take
 // shows the control's failure read-outs, and the dispatch goes on.
 int convertLoadedRecord(ProgramState& state);
-std::optional<DispatchFailure> spectrumOfLoadedRecord(ProgramState& state, Analysers& analysers,
-                                                      int pending,
+std::optional<DispatchFailure> spectrumOfLoadedRecord(ProgramState& state,
+                                                      RecordAnalysis& analysers, int pending,
                                                       std::optional<double> sampleFrequency);
-std::optional<DispatchFailure> histogramOfRecord(ProgramState& state, Analysers& analysers);
+std::optional<DispatchFailure> histogramOfRecord(ProgramState& state, RecordAnalysis& analysers);
 // "N Data Samples Read".
 QString samplesReadLine(size_t samples);
 
 // The analysis steps above in their order, for a host that plots nothing in between.
-std::optional<DispatchFailure> analyseLoadedRecord(ProgramState& state, Analysers& analysers,
+std::optional<DispatchFailure> analyseLoadedRecord(ProgramState& state, RecordAnalysis& analysers,
                                                    std::optional<double> sampleFrequency);
 
 // The spectrum of the current record into FFTData through the FFT control. FFTData counts as
 // dimensioned once a spectrum has sized it: the failure path only zeroes what is there.
-void spectrumOfRecord(ProgramState& state, Analysers& analysers,
+void spectrumOfRecord(ProgramState& state, RecordAnalysis& analysers,
                       std::optional<double> sampleFrequency);
 
 // The analysis steps of the capture dispatch: spectrum at SampleFreq and histogram; a failing
 // step is skipped. (Volts were converted with the capture.)
-void analyseCapturedRecord(ProgramState& state, Analysers& analysers);
+void analyseCapturedRecord(ProgramState& state, RecordAnalysis& analysers);
 
 }  // namespace rq

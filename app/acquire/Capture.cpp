@@ -6,7 +6,11 @@
 
 namespace rq {
 
-bool TakeSamples(CommsFunctions& comms, Analysers& analysers) {
+QString samplesUploadedLine(int32_t samples) {
+    return formatGeneral(samples) + QStringLiteral(" Data Samples Uploaded");
+}
+
+int32_t ReadRecord(CommsFunctions& comms) {
     ProgramState& state = comms.state();
     SampleRecord& record = state.Record;
     int32_t n = 0;
@@ -17,8 +21,7 @@ bool TakeSamples(CommsFunctions& comms, Analysers& analysers) {
         // the watchdog would end in a board failure that is not the board's.
         comms.boxes().show(e.description(), QStringLiteral("Record Length Error"),
                            MsgIcon::Exclamation, MsgButtons::Ok);
-        comms.messages().AddItem(QStringLiteral("Data Upload Failure"), 255u);
-        return false;
+        return 0;
     }
     bool failed = false;
     try {
@@ -35,13 +38,18 @@ bool TakeSamples(CommsFunctions& comms, Analysers& analysers) {
         } catch (const NumberedError&) {
         }
     }
-    if (failed) {
-        comms.messages().AddItem(QStringLiteral("Data Upload Failure"), 255u);
+    return failed ? 0 : n;
+}
+
+bool TakeSamples(CommsFunctions& comms, RecordAnalysis& analysers) {
+    const int32_t n = ReadRecord(comms);
+    if (n == 0) {
+        comms.messages().AddItem(UploadFailureLine, 255u);
         return false;
     }
-    analyseCapturedRecord(state, analysers);
-    comms.messages().AddItem(formatGeneral(n) + QStringLiteral(" Data Samples Uploaded"));
-    state.CurrentSettings.DataLoaded = true;
+    analyseCapturedRecord(comms.state(), analysers);
+    comms.messages().AddItem(samplesUploadedLine(n));
+    comms.state().CurrentSettings.DataLoaded = true;
     return true;
 }
 
