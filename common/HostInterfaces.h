@@ -51,6 +51,13 @@ public:
     virtual void idle() { yield(); }
 };
 
+// The system beep, which a failed capture sounds.
+class Beeper {
+public:
+    virtual ~Beeper() = default;
+    virtual void beep() = 0;
+};
+
 // The capture watchdog: while enabled, each tick of its interval runs the tick handler, which
 // sets the board time-out flag.
 class WatchdogTimer {

@@ -15,7 +15,7 @@ int32_t ReadRecord(CommsFunctions& comms) {
     SampleRecord& record = state.Record;
     int32_t n = 0;
     try {
-        n = recordLength(state.CurrentSettings.NumberOfSamples);
+        n = captureRecordLength(state.CurrentSettings.NumberOfSamples);
     } catch (const NumberedError& e) {
         // Refused before the capture command: the board would not answer it, and the wait for
         // the watchdog would end in a board failure that is not the board's.

@@ -8,8 +8,17 @@
 namespace rq {
 
 int32_t recordLength(int16_t numberOfSamples) {
-    // Indexes past the longest record would overflow the count (2^31 from index 23 on); those
-    // below 0 give no whole record.
+    // A loaded file of a handful of values has a negative index (one value: -8). Past index 22
+    // the count would overflow (2^31 from index 23 on).
+    if (numberOfSamples < MinRecordLengthIndex || numberOfSamples > 22) {
+        throw NumberedError(RuntimeError::Overflow, QStringLiteral("Record Length"),
+                            QStringLiteral("The record length index %1 gives no record length.")
+                                .arg(numberOfSamples));
+    }
+    return static_cast<int32_t>(std::ldexp(256.0, numberOfSamples));
+}
+
+int32_t captureRecordLength(int16_t numberOfSamples) {
     if (numberOfSamples < 0 || numberOfSamples > MaxRecordLengthIndex) {
         throw NumberedError(RuntimeError::SubscriptOutOfRange, QStringLiteral("Record Length"),
                             QStringLiteral("The record length index %1 gives no record the board "

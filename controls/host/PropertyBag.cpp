@@ -69,7 +69,21 @@ Colour PropertyBag::readColour(const QString& name, Colour defaultValue) const {
     if (!v) {
         return defaultValue;
     }
-    // "&H80000012" reads as a negative 32-bit value; its bit pattern is the colour.
+    // A colour written in hexadecimal is its bit pattern: "&HFF00" is green, not the 16-bit
+    // integer -256 the lenient reading would make of it, and "&H80000012" a system colour.
+    if (v->typeId() == QMetaType::QString) {
+        QString text = v->toString().trimmed();
+        if (text.startsWith(QStringLiteral("&H"), Qt::CaseInsensitive)) {
+            if (text.endsWith(u'&')) {
+                text.chop(1);
+            }
+            bool ok = false;
+            const uint colour = text.mid(2).toUInt(&ok, 16);
+            if (ok) {
+                return static_cast<Colour>(colour);
+            }
+        }
+    }
     return static_cast<Colour>(static_cast<int64_t>(asNumber(*v)));
 }
 

@@ -62,15 +62,30 @@ TEST(RecordLength, IndexOfACountRoundsHalvesToEven) {
     EXPECT_EQ(recordLength(0), 256);
     EXPECT_EQ(recordLength(5), 8192);
     EXPECT_EQ(recordLength(6), 16384);
-    // Past the longest record the count would overflow (index 23 is 2^31): refused, named.
-    for (int16_t index : {int16_t(-1), int16_t(7), int16_t(23), int16_t(32767)}) {
+    // A loaded file of one value has index -8; of 32767 values, index 7.
+    EXPECT_EQ(recordLength(-8), 1);
+    EXPECT_EQ(recordLength(7), 32768);
+    EXPECT_EQ(recordLength(22), 1 << 30);
+    // Past that the count would overflow (index 23 is 2^31): refused, named.
+    for (int16_t index : {int16_t(-9), int16_t(23), int16_t(32767)}) {
         try {
             recordLength(index);
             ADD_FAILURE() << index;
         } catch (const NumberedError& e) {
+            EXPECT_EQ(e.number(), 6);
+            EXPECT_TRUE(e.description().contains(QString("index %1 ").arg(index)));
+        }
+    }
+    // A capture takes only what the board captures.
+    EXPECT_EQ(captureRecordLength(6), 16384);
+    for (int16_t index : {int16_t(-1), int16_t(7), int16_t(23)}) {
+        try {
+            captureRecordLength(index);
+            ADD_FAILURE() << index;
+        } catch (const NumberedError& e) {
             EXPECT_EQ(e.number(), 9);
             EXPECT_TRUE(e.description().startsWith(
-                QString("The record length index %1 gives no record").arg(index)));
+                QString("The record length index %1 gives no record the board").arg(index)));
         }
     }
     EXPECT_EQ(recordLengthIndex(1024), 2);

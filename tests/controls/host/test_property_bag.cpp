@@ -65,6 +65,10 @@ TEST_F(PropertyBagTest, AWindowsDesignResourceIsReadOneGroupPerControl) {
     EXPECT_EQ(f.pointSize(), 8);
     EXPECT_EQ(probe2.readString(QStringLiteral("Caption"), QString()), QStringLiteral("FFT Mode"));
     EXPECT_EQ(probe2.readColour(QStringLiteral("Colour"), 0xFF), 0xFFu);
+    // Hexadecimal colours are bit patterns, not 16-bit integers: &HFF00 is green, not -256.
+    EXPECT_EQ(probe2.readColour(QStringLiteral("Green"), 0), 0xFF00u);
+    EXPECT_EQ(probe2.readColour(QStringLiteral("Yellow"), 0), 0xFFFFu);
+    EXPECT_EQ(probe2.readColour(QStringLiteral("Blue"), 0), 0xFF0000u);
 }
 
 }  // namespace

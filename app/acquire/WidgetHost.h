@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QString>
+#include <QWidget>
+
+#include "HostInterfaces.h"
+
+// The host interfaces on Qt's widgets, for the program's windows: message boxes, file dialogs
+// and the beep.
+namespace rq {
+
+// QMessageBox with the program's icons and button sets. Lines joined by CR alone (as some
+// texts are) become line breaks; an empty title shows the program's name.
+class WidgetMessageBoxes : public MessageBoxes {
+public:
+    explicit WidgetMessageBoxes(QWidget* parent) : m_parent(parent) {}
+    MsgResult show(const QString& text, const QString& title, MsgIcon icon,
+                   MsgButtons buttons) override;
+    // The text as a box shows it.
+    static QString displayText(const QString& text);
+
+private:
+    QWidget* m_parent;
+};
+
+// QFileDialog. The design's "Label|pattern|Label|pattern" filters become Qt's, "*.*" (any file)
+// becoming "*" as on Linux; a save asks before overwriting only when told to.
+class WidgetFileDialogs : public FileDialogs {
+public:
+    explicit WidgetFileDialogs(QWidget* parent) : m_parent(parent) {}
+    std::optional<QString> openFile(const QString& title, const QString& filter) override;
+    std::optional<QString> saveFile(const QString& title, const QString& filter,
+                                    bool promptOverwrite) override;
+    static QString qtFilter(const QString& filter);
+
+private:
+    QWidget* m_parent;
+};
+
+// The system beep; silent where the platform has none (offscreen).
+class SystemBeeper : public Beeper {
+public:
+    void beep() override;
+};
+
+}  // namespace rq
