@@ -6,6 +6,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QFrame>
 #include <QKeyEvent>
 #include <QLabel>
@@ -586,7 +587,11 @@ void frmMainScreen::enableCaptureButtons() {
 bool frmMainScreen::TakeSamples() {
     cboDisplayMode->setEnabled(true);
     m_timer1.setEnabled(true);
+    QElapsedTimer clock;
+    clock.start();
+    m_timings = {};
     const int32_t n = ReadRecord(*m_comms);
+    m_timings.transfer = clock.nsecsElapsed() * 1e-9;
     if (n == 0) {
         m_beeper.beep();
         QuorStatus1->AddItem(UploadFailureLine, 255u);
@@ -605,9 +610,13 @@ bool frmMainScreen::TakeSamples() {
 
 void frmMainScreen::captureDispatch(int32_t n) {
     SampleRecord& r = m_state.Record;
+    QElapsedTimer clock;
+    const auto drawing = [&] { m_timings.drawing += clock.nsecsElapsed() * 1e-9; };
+    const auto analysis = [&] { m_timings.analysis += clock.nsecsElapsed() * 1e-9; };
     // A failing step is skipped and the next one runs.
     const std::vector<double>& trace =
         cboDisplayMode->currentIndex() == 1 ? r.VoltsData : r.SampleData;
+    clock.start();
     try {
         PlotTimeData(m_state, *m_charts, m_yield, trace, n);
     } catch (const NumberedError&) {
@@ -617,12 +626,19 @@ void frmMainScreen::captureDispatch(int32_t n) {
         ShowMaxMin(largest, smallest);
     } catch (const NumberedError&) {
     }
+    drawing();
+    clock.start();
     spectrumOfRecord(m_state, *m_analysis, m_state.CurrentSettings.SampleFreq);
+    analysis();
+    clock.start();
     try {
         PlotSpectrum(m_state, *m_fftMembers, m_yield, r.FFTData, n / 2);
     } catch (const NumberedError&) {
     }
+    drawing();
+    clock.start();
     histogramOfRecord(m_state, *m_analysis);
+    analysis();
 }
 
 void frmMainScreen::ShowMaxMin(double largest, double smallest) {

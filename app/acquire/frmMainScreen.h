@@ -91,6 +91,15 @@ public:
     // Runs when the setup window is asked for (until it exists, an empty modal window).
     std::function<void()> showSetup;
 
+    // Where the last capture's time went, in seconds: the board transfer (command, wait,
+    // read-out, volts), the analysis (spectrum and histogram) and the drawing (both charts).
+    struct CaptureTimings {
+        double transfer = 0;
+        double analysis = 0;
+        double drawing = 0;
+    };
+    const CaptureTimings& lastCaptureTimings() const { return m_timings; }
+
 public Q_SLOTS:
     void cmdSample_Click();
     void cmdContSample_Click();
@@ -171,6 +180,7 @@ private:
     QRect m_outer;  // the outer place asked for, in twips, until the window shows
     bool m_shown = false;
 
+    CaptureTimings m_timings;
     bool m_continuousSampling = false;
     int m_busy = 0;
     bool m_closePending = false;
