@@ -21,14 +21,14 @@ int main(int argc, char* argv[]) {
     rq::ProgramState state;
     state.commandLine = rq::CommandLine::fromArguments(QCoreApplication::arguments());
     const bool simulated = state.commandLine.has(QStringLiteral("/SIM"));
-    std::unique_ptr<rq::ParallelPortLibrary> port =
-        simulated ? std::unique_ptr<rq::ParallelPortLibrary>(std::make_unique<rq::SimBoard>())
-                  : rq::makeSystemPort();
+    std::unique_ptr<rq::SimBoard> sim = simulated ? std::make_unique<rq::SimBoard>() : nullptr;
+    std::unique_ptr<rq::ParallelPortLibrary> port = simulated ? nullptr : rq::makeSystemPort();
     rq::QSettingsStore store;
 
     rq::frmMainScreen::Environment env;
     env.state = &state;
-    env.port = port.get();
+    env.port = simulated ? static_cast<rq::ParallelPortLibrary*>(sim.get()) : port.get();
+    env.simBoard = sim.get();
     env.store = &store;
     env.platform = rq::queryPlatformVersion();
     env.simulated = simulated;

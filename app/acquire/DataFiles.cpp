@@ -124,7 +124,7 @@ int16_t LoadDataFile(ProgramState& state, FileDialogs& dialogs, MessageBoxes& bo
     } catch (const NumberedError& e) {
         boxes.show(kReadFailure + QStringLiteral("\r(Error ") + formatGeneral(e.number()) +
                        QStringLiteral(": ") + e.description() + QStringLiteral(")"),
-                   QString(), MsgIcon::Exclamation, MsgButtons::Ok);
+                   QStringLiteral("Error"), MsgIcon::Exclamation, MsgButtons::Ok);
         return FileResult::Failed;
     }
     return FileResult::Done;

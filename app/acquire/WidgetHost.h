@@ -3,7 +3,9 @@
 #include <QString>
 #include <QWidget>
 
+#include "DesignFont.h"
 #include "HostInterfaces.h"
+#include "Twips.h"
 
 // The host interfaces on Qt's widgets, for the program's windows: message boxes, file dialogs
 // and the beep.
@@ -36,6 +38,20 @@ public:
 private:
     QWidget* m_parent;
 };
+
+// A window's control as its design gives it: its design name, the design font, its caption as
+// its accessible name, and its place in twips.
+template <class W>
+W* designed(W* w, const char* name, int left, int top, int width, int height,
+            const QString& caption = QString()) {
+    w->setObjectName(QString::fromLatin1(name));
+    w->setFont(host::designFont());
+    if (!caption.isEmpty()) {
+        w->setAccessibleName(caption);
+    }
+    host::placeTwips(w, left, top, width, height);
+    return w;
+}
 
 // The system beep; silent where the platform has none (offscreen).
 class SystemBeeper : public Beeper {

@@ -5,7 +5,6 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QDialog>
 #include <QElapsedTimer>
 #include <QFrame>
 #include <QKeyEvent>
@@ -27,11 +26,13 @@
 #include "QuorFFTControl.h"
 #include "QuorHistogram.h"
 #include "QuorStatus.h"
+#include "SetupRules.h"
 #include "StripChart.h"
 #include "ToggleButton.h"
 #include "Twips.h"
 #include "VMBButton.h"
 #include "WidgetHost.h"
+#include "frmSetup.h"
 #include "frmSplash.h"
 
 // The window's design-time values live in a resource of this static library, which the linker
@@ -115,18 +116,6 @@ private:
 
 namespace {
 
-template <class W>
-W* designed(W* w, const char* name, int left, int top, int width, int height,
-            const QString& caption = QString()) {
-    w->setObjectName(QString::fromLatin1(name));
-    w->setFont(host::designFont());
-    if (!caption.isEmpty()) {
-        w->setAccessibleName(caption);
-    }
-    host::placeTwips(w, left, top, width, height);
-    return w;
-}
-
 QPushButton* button(QWidget* parent, const char* name, const QString& caption, int left, int top) {
     auto* b = designed(new QPushButton(caption, parent), name, left, top, 1095, 360, caption);
     b->setAutoDefault(false);
@@ -187,7 +176,7 @@ void frmMainScreen::createControls() {
     auto* client = new QWidget(this);
     client->setObjectName(QStringLiteral("Client"));
     setCentralWidget(client);
-    host::ControlRegistry& registry = m_env.registry ? *m_env.registry : programControls();
+    host::ControlRegistry& registry = controlRegistry();
 
     cmdSample = button(client, "cmdSample", QStringLiteral("Sample"), 60, 0);
     cmdPowerDown = button(client, "cmdPowerDown", QStringLiteral("Power Down"), 1150, 0);
@@ -575,6 +564,15 @@ void frmMainScreen::disableCaptureButtons() {
     }
 }
 
+void frmMainScreen::resetZoom() {
+    m_state.Record.ZoomReset = true;
+    chkHoldZoom->setChecked(false);
+}
+
+host::ControlRegistry& frmMainScreen::controlRegistry() {
+    return m_env.registry ? *m_env.registry : programControls();
+}
+
 void frmMainScreen::enableCaptureButtons() {
     for (QPushButton* b : {cmdSample, cmdContSample, cmdPowerDown, cmdPowerUp}) {
         b->setEnabled(true);
@@ -693,10 +691,7 @@ void frmMainScreen::cmdPowerDown_Click() {
         if (e.number() != 504) {
             return;
         }
-        m_boxes.show(QStringLiteral("Communication with the Velmar Board Failed.\r\n(Error "
-                                    "507)\r\nPlease Reset the Board and Try Again."),
-                     QStringLiteral("Send Command Error"), MsgIcon::Exclamation, MsgButtons::Ok);
-        QuorStatus1->AddItem(QStringLiteral("Send Command Error"));
+        reportSendCommandError(m_boxes, *QuorStatus1);
     }
 }
 
@@ -708,10 +703,7 @@ void frmMainScreen::cmdPowerUp_Click() {
         if (e.number() != 504) {
             return;
         }
-        m_boxes.show(QStringLiteral("Communication with the Velmar Board Failed.\r\n(Error "
-                                    "507)\r\nPlease Reset the Board and Try Again."),
-                     QStringLiteral("Send Command Error"), MsgIcon::Exclamation, MsgButtons::Ok);
-        QuorStatus1->AddItem(QStringLiteral("Send Command Error"));
+        reportSendCommandError(m_boxes, *QuorStatus1);
     }
 }
 
@@ -729,14 +721,9 @@ void frmMainScreen::ExitProgram_Click() {
 }
 
 void frmMainScreen::mnuSetUP_Click() {
+    // The setup window's Load turns the event loop during the board's restart.
     Busy busy(*this);
-    if (showSetup) {
-        showSetup();
-        return;
-    }
-    QDialog setup(this);
-    setup.setObjectName(QStringLiteral("frmSetup"));
-    setup.setWindowTitle(QStringLiteral("Setup"));
+    frmSetup setup(*this);
     setup.exec();
 }
 

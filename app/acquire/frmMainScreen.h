@@ -22,6 +22,7 @@ class QPushButton;
 
 namespace rq {
 
+class SimBoard;
 class StripChart;
 namespace host {
 class ControlRegistry;
@@ -59,6 +60,9 @@ public:
         MessageBoxes* boxes = nullptr;
         FileDialogs* dialogs = nullptr;
         Beeper* beeper = nullptr;
+        // The simulated board behind port, when it is one: a loaded configuration sets its
+        // converter's bits and coding.
+        SimBoard* simBoard = nullptr;
     };
 
     explicit frmMainScreen(const Environment& env);
@@ -82,14 +86,18 @@ public:
     // A program download succeeded: the capture and power buttons are available.
     void enableCaptureButtons();
 
+    // The record length changed: the next plot resets the x-ranges, and "Hold Zoom" is
+    // unchecked.
+    void resetZoom();
+
     CommsFunctions& comms() { return *m_comms; }
     ProgramState& state() { return m_state; }
+    host::ControlRegistry& controlRegistry();
+    SimBoard* simulatedBoard() const { return m_env.simBoard; }
     const MainLayout& layoutTwips() const { return m_layout; }
     bool ContinuousSampling() const { return m_continuousSampling; }
     // A close arrived during a handler's turn of the event loop and waits for it.
     bool closePending() const { return m_closePending; }
-    // Runs when the setup window is asked for (until it exists, an empty modal window).
-    std::function<void()> showSetup;
 
     // Where the last capture's time went, in seconds: the board transfer (command, wait,
     // read-out, volts), the analysis (spectrum and histogram) and the drawing (both charts).

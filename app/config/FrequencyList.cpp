@@ -44,15 +44,74 @@ void SetMaxFreq(ProgramState& state, FrequencyList& list) {
     cboFSample_Click(state, list);
 }
 
+namespace {
+
+// Raises what the sample clock would raise for f, changing nothing, so that a frequency the clock
+// cannot make never becomes SampleFreq.
+void checkClock(const ProgramState& state, int32_t f) {
+    ClockSettings probe = state.BoardClock;
+    probe.setSampleFrequency(f);
+}
+
+}  // namespace
+
 void cboFSample_Click(ProgramState& state, FrequencyList& list) {
     Settings& s = state.CurrentSettings;
     if (leadingNumber(list.text()) <= s.Max_Frequency) {
-        s.SampleFreq = toInt32(list.text());
+        const int32_t f = toInt32(list.text());
+        checkClock(state, f);
+        s.SampleFreq = f;
     } else {
+        checkClock(state, s.Max_Frequency);
         s.SampleFreq = s.Max_Frequency;
         SetMaxFreq(state, list);
     }
     state.BoardClock.setSampleFrequency(s.SampleFreq);
+}
+
+bool SelectSampleFrequency(ProgramState& state, FrequencyList& list) {
+    const int at = list.entries().indexOf(QString::number(state.CurrentSettings.SampleFreq));
+    if (at < 0) {
+        return false;
+    }
+    list.select(at);
+    cboFSample_Click(state, list);
+    return true;
+}
+
+OtherFrequency OtherFrequency_LostFocus(ProgramState& state, FrequencyList& list,
+                                        const QString& text) {
+    Settings& s = state.CurrentSettings;
+    const QString typed = text.trimmed();
+    const std::optional<double> f = parseNumber(typed);
+    OtherFrequency out;
+    out.boxText = text;
+    if (!f) {
+        return out;
+    }
+    out.outcome = OtherFrequency::Taken;
+    if (*f > s.Max_Frequency) {
+        checkClock(state, s.Max_Frequency);
+        out.boxText = QString::number(s.Max_Frequency);
+        s.SampleFreq = s.Max_Frequency;
+        state.BoardClock.setSampleFrequency(s.SampleFreq);
+        SetMaxFreq(state, list);
+        out.chosen = true;
+    } else if (*f < 0) {
+        const QString first = list.entries().value(0);
+        checkClock(state, toInt32(first));
+        out.boxText = first;
+        s.SampleFreq = toInt32(first);
+        state.BoardClock.setSampleFrequency(s.SampleFreq);
+    } else if (*f > 0) {
+        checkClock(state, toInt32(typed));
+        s.SampleFreq = toInt32(typed);
+        list.setText(typed);
+        state.BoardClock.setSampleFrequency(s.SampleFreq);
+    } else {
+        out.outcome = OtherFrequency::Unchanged;
+    }
+    return out;
 }
 
 }  // namespace rq

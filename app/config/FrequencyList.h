@@ -20,8 +20,11 @@ public:
     const QStringList& entries() const { return m_entries; }
     int selected() const { return m_selected; }
     const QString& text() const { return m_text; }
-    // Shows a text without selecting anything (the list itself is unchanged).
-    void setText(const QString& text) { m_text = text; }
+    // Shows a text with nothing selected (the list itself is unchanged).
+    void setText(const QString& text) {
+        m_text = text;
+        m_selected = -1;
+    }
 
     // Selects the entry equal to f, or inserts f after the last entry not above it (first when
     // there is none) and selects it. Returns the selected position. The list stays ascending and
@@ -40,7 +43,25 @@ void Add_Frequency(ProgramState& state, FrequencyList& list);
 // SetMaxFreq: the same for Max_Frequency.
 void SetMaxFreq(ProgramState& state, FrequencyList& list);
 // The choice of the selected entry: the frequency, limited to Max_Frequency, becomes SampleFreq
-// and is programmed into the sample clock (which raises 510 for 0 or less).
+// and is programmed into the sample clock. A frequency the clock refuses (510 for 0 or less, 6
+// for 4 Hz or less) raises before anything changes.
 void cboFSample_Click(ProgramState& state, FrequencyList& list);
+// SelectSampleFrequency: selects and chooses the first entry that reads SampleFreq in decimal
+// digits. False when there is none (nothing changes then).
+bool SelectSampleFrequency(ProgramState& state, FrequencyList& list);
+
+// What leaving the other-frequency box did.
+struct OtherFrequency {
+    enum Outcome { NotANumber, Unchanged, Taken };
+    Outcome outcome = NotANumber;
+    QString boxText;      // what the box shows afterwards
+    bool chosen = false;  // an entry was selected and chosen, which moves the focus on
+};
+// A frequency typed into the other-frequency box: above Max_Frequency the maximum is selected
+// and chosen, below 0 the first entry is taken, 0 changes nothing, anything else becomes
+// SampleFreq and the list's text. A frequency the sample clock refuses raises before anything
+// changes.
+OtherFrequency OtherFrequency_LostFocus(ProgramState& state, FrequencyList& list,
+                                        const QString& text);
 
 }  // namespace rq

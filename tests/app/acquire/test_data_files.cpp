@@ -80,6 +80,8 @@ TEST_F(DataFilesTest, LoadFailuresAreReportedAndLeaveTheRecord) {
     EXPECT_TRUE(boxes.shown[0].text.startsWith(
         "An Error Occurred While Reading This File.\rIt May Not Be A Valid Data File."));
     EXPECT_TRUE(boxes.shown[0].text.endsWith("(Error 6: Overflow)"));
+    EXPECT_EQ(boxes.shown[0].title, "Error");
+    EXPECT_EQ(boxes.shown[0].icon, MsgIcon::Exclamation);
     EXPECT_TRUE(boxes.shown[1].text.contains("Error 62"));
     EXPECT_TRUE(boxes.shown[2].text.contains("Error 53"));
     EXPECT_EQ(state.Record.SampleData, (std::vector<double>{1, 2, 3}));

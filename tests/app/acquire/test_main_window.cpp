@@ -26,6 +26,7 @@
 #include "Fakes.h"
 #include "FaultSpec.h"
 #include "FrequencyList.h"
+#include "MainWindowHarness.h"
 #include "QuorFFTControl.h"
 #include "QuorHistogram.h"
 #include "QuorStatus.h"
@@ -40,45 +41,13 @@
 
 using namespace rq;
 
-inline void PrintTo(const QString& s, std::ostream* os) {
-    *os << '"' << s.toStdString() << '"';
-}
-inline void PrintTo(const QStringList& l, std::ostream* os) {
-    *os << '{' << l.join(" | ").toStdString() << '}';
-}
-
 namespace {
-
-class CountingBeeper : public Beeper {
-public:
-    void beep() override { ++beeps; }
-    int beeps = 0;
-};
 
 // The program around one main window: a simulated board with immediate captures, a settings
 // store in a temporary folder and fakes for the boxes, dialogs and beep.
-class MainWindowTest : public test::WidgetTest {
+class MainWindowTest : public test::WidgetTest, protected test::SimulatedProgram {
 protected:
-    void start(const QString& commandLine = QStringLiteral("/SIM")) {
-        SimBoardSettings sim;
-        sim.immediateCapture = true;
-        board = std::make_unique<SimBoard>(sim);
-        store = std::make_unique<QSettingsStore>(dir.path());
-        state = std::make_unique<ProgramState>();
-        state->commandLine = CommandLine(commandLine);
-        frmMainScreen::Environment env;
-        env.state = state.get();
-        env.port = board.get();
-        env.store = store.get();
-        env.platform.platformId = PlatformVersion::Linux;
-        env.simulated = true;
-        env.boxes = &boxes;
-        env.dialogs = &dialogs;
-        env.beeper = &beeper;
-        window = std::make_unique<frmMainScreen>(env);
-        window->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
-    }
+    void start(const QString& commandLine = QStringLiteral("/SIM")) { startProgram(commandLine); }
     // What the setup window's Load does: reset, configuration, sample clock, download.
     void load(int16_t samplesIndex = 2) {
         ResetBoard(window->comms(), *window);
@@ -99,17 +68,6 @@ protected:
     }
     QPushButton* buttonNamed(const char* name) { return child<QPushButton>(name); }
     void click(const char* name) { QTest::mouseClick(buttonNamed(name), Qt::LeftButton); }
-    QStringList lines() {
-        QStringList out;
-        auto* list = child<controls::QuorStatus>("QuorStatus1");
-        for (int k = 0; k < list->Lines(); ++k) {
-            const QString text = list->findChild<QLabel*>(QString("lblText%1").arg(k))->text();
-            if (!text.isEmpty()) {
-                out << text;
-            }
-        }
-        return out;
-    }
     // Which of the capture and power buttons can be pressed, in a fixed order.
     QString buttonPattern() {
         QString p;
@@ -133,15 +91,6 @@ protected:
         dialogs.answers.push_back(path);
         window->mnuLoadRawData_Click();
     }
-
-    QTemporaryDir dir;
-    std::unique_ptr<SimBoard> board;
-    std::unique_ptr<QSettingsStore> store;
-    std::unique_ptr<ProgramState> state;
-    test::FakeMessageBoxes boxes;
-    test::FakeFileDialogs dialogs;
-    CountingBeeper beeper;
-    std::unique_ptr<frmMainScreen> window;
 };
 
 constexpr const char* kIdle = "1101111";

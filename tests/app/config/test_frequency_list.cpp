@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "FrequencyList.h"
+#include "NumberedError.h"
 
 using namespace rq;
 
@@ -61,4 +62,53 @@ TEST(FrequencyList, MaximumOutsideTheListIsInsertedToo) {
     const int at = list.entries().indexOf("275000");
     EXPECT_EQ(list.entries().at(at - 1), "250000");
     EXPECT_EQ(list.selected(), at);
+}
+
+TEST(FrequencyList, OtherFrequencyOutcomes) {
+    ProgramState s = withClock(100000, 580000);
+    FrequencyList list;
+    list.select(1);
+    for (const char* text : {"", "  ", "abc", "12x"}) {
+        const OtherFrequency r = OtherFrequency_LostFocus(s, list, text);
+        EXPECT_EQ(r.outcome, OtherFrequency::NotANumber) << text;
+    }
+    EXPECT_EQ(OtherFrequency_LostFocus(s, list, "0").outcome, OtherFrequency::Unchanged);
+    EXPECT_EQ(list.selected(), 1);
+
+    // Between entries: the text only, nothing selected.
+    OtherFrequency r = OtherFrequency_LostFocus(s, list, " 123456 ");
+    EXPECT_EQ(r.outcome, OtherFrequency::Taken);
+    EXPECT_FALSE(r.chosen);
+    EXPECT_EQ(list.text(), "123456");
+    EXPECT_EQ(list.selected(), -1);
+    EXPECT_EQ(s.BoardClock.SampleFrequency(), 123456);
+
+    // Pasted forms: an exponent above the maximum, a negative value.
+    r = OtherFrequency_LostFocus(s, list, "1E7");
+    EXPECT_EQ(r.boxText, "580000");
+    EXPECT_TRUE(r.chosen);
+    EXPECT_EQ(list.text(), "580000");
+    r = OtherFrequency_LostFocus(s, list, "-5");
+    EXPECT_EQ(r.boxText, "50000");
+    EXPECT_EQ(s.CurrentSettings.SampleFreq, 50000);
+
+    // A frequency the clock cannot make raises before anything changes.
+    EXPECT_THROW(OtherFrequency_LostFocus(s, list, "3"), NumberedError);
+    EXPECT_EQ(s.CurrentSettings.SampleFreq, 50000);
+    EXPECT_EQ(list.text(), "580000");
+    list.selectOrInsert(0);
+    EXPECT_THROW(cboFSample_Click(s, list), NumberedError);
+    EXPECT_EQ(s.CurrentSettings.SampleFreq, 50000);
+    EXPECT_EQ(s.BoardClock.SampleFrequency(), 50000);
+}
+
+TEST(FrequencyList, SelectSampleFrequencyByItsDigits) {
+    ProgramState s = withClock(150000, 580000);
+    FrequencyList list;
+    EXPECT_TRUE(SelectSampleFrequency(s, list));
+    EXPECT_EQ(list.selected(), 2);
+    EXPECT_EQ(s.BoardClock.SampleFrequency(), 150000);
+    s.CurrentSettings.SampleFreq = 150001;
+    EXPECT_FALSE(SelectSampleFrequency(s, list));
+    EXPECT_EQ(list.selected(), 2);
 }
