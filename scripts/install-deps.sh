@@ -8,6 +8,7 @@ packages=(
   build-essential cmake pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev
   libqcustomplot-dev libqcustomplot2.1-qt6
+  qt6-svg-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev libfftw3-dev
   xvfb xauth fonts-dejavu-core
   fonts-liberation2

@@ -40,7 +40,57 @@ private:
 }  // namespace
 
 ConverterModel::ConverterModel(const ConverterSettings& settings)
-    : m_settings(settings), m_bits(std::clamp(settings.bits, 1, 16)) {}
+    : m_settings(settings), m_bits(std::clamp(settings.bits, 1, 16)) {
+    const int M = 1 << m_bits;
+    const auto inner = [M](int code) { return code >= 1 && code <= M - 2; };
+    const bool bowed = settings.inlBow != 0.0 && std::isfinite(settings.inlBow);
+    if (M < 4 || !(inner(settings.missingCode) || inner(settings.wideCode) || bowed)) {
+        return;  // ideal: the plain rounding below
+    }
+    // Widths of the inner codes; the two end codes reach to infinity either side.
+    std::vector<double> width(static_cast<size_t>(M), 1.0);
+    if (inner(settings.wideCode)) {
+        width[static_cast<size_t>(settings.wideCode)] = 2.0;
+        const double scale = (M - 2) / static_cast<double>(M - 1);
+        for (double& w : width) {
+            w *= scale;
+        }
+    }
+    if (inner(settings.missingCode)) {
+        const auto m = static_cast<size_t>(settings.missingCode);
+        width[m + 1] += width[m];
+        width[m] = 0.0;
+    }
+    m_transitions.resize(static_cast<size_t>(M - 1));
+    double t = 0.5;
+    const double span = M - 2;
+    for (int k = 1; k < M; ++k) {
+        double level = t;
+        if (bowed) {
+            const double u = (t - 0.5) / span;
+            level += settings.inlBow * 4.0 * u * (1.0 - u);
+        }
+        // A bow steeper than a code keeps the transitions in order and swallows codes.
+        if (k > 1) {
+            level = std::max(level, m_transitions[static_cast<size_t>(k - 2)]);
+        }
+        m_transitions[static_cast<size_t>(k - 1)] = level;
+        t += width[static_cast<size_t>(k)];
+    }
+}
+
+double ConverterModel::quantise(double v) const {
+    // Settings that overflow the arithmetic (an infinite tone, say) must still give codes:
+    // clamping takes care of infinities, and NaN reads as the bottom code.
+    if (std::isnan(v)) {
+        return 0.0;
+    }
+    if (m_transitions.empty()) {
+        return std::clamp(std::floor(v + 0.5), 0.0, static_cast<double>(maxCode()));
+    }
+    return static_cast<double>(std::upper_bound(m_transitions.begin(), m_transitions.end(), v) -
+                               m_transitions.begin());
+}
 
 uint16_t ConverterModel::wordFor(int straightCode) const {
     if (!m_settings.twosComplement) {
@@ -67,7 +117,6 @@ std::vector<uint16_t> ConverterModel::record(int count, double sampleRate,
     // A capture starts at no particular point of the tone.
     const double phase0 = 2.0 * std::numbers::pi * noise.uniform();
     const double step = 2.0 * std::numbers::pi * m_settings.toneFrequency / sampleRate;
-    const double top = static_cast<double>(maxCode());
 
     std::vector<uint16_t> words(static_cast<size_t>(std::max(count, 0)));
     for (size_t i = 0; i < words.size(); ++i) {
@@ -79,10 +128,7 @@ std::vector<uint16_t> ConverterModel::record(int count, double sampleRate,
         if (m_settings.noiseRms > 0.0) {
             v += m_settings.noiseRms * noise.gaussian();
         }
-        // Settings that overflow the arithmetic (an infinite tone, say) must still give codes:
-        // clamping takes care of infinities, and NaN reads as the bottom code.
-        const double code = std::isnan(v) ? 0.0 : std::clamp(std::floor(v + 0.5), 0.0, top);
-        words[i] = wordFor(static_cast<int>(code));
+        words[i] = wordFor(static_cast<int>(quantise(v)));
     }
     return words;
 }

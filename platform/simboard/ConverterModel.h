@@ -25,9 +25,17 @@ public:
     // The word for a straight-binary code 0 .. maxCode in the converter's coding.
     uint16_t wordFor(int straightCode) const;
 
+    // The input level (LSB, code 0 at 0) at which each code from 1 to maxCode begins; empty
+    // for an ideal converter, whose transitions lie half-way between codes.
+    const std::vector<double>& transitions() const { return m_transitions; }
+
 private:
+    // The straight-binary code of an input level, v in LSB.
+    double quantise(double v) const;
+
     ConverterSettings m_settings;
     int m_bits;
+    std::vector<double> m_transitions;
 };
 
 }  // namespace rq

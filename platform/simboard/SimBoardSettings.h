@@ -16,6 +16,13 @@ struct ConverterSettings {
     std::vector<double> harmonics{-75.0, -80.0};
     double noiseRms = 0.5;  // Gaussian noise, LSB rms
     double offset = 0.0;    // LSB
+    // Static errors of the transfer function, codes in straight binary (1 .. 2^bits - 2); -1
+    // for none. A missing code's width goes to the code above it; a wide code has twice the
+    // width of the others, which give it up evenly; the bow bends the transitions along a
+    // parabola through both ends, this many LSB at mid-scale.
+    int missingCode = -1;
+    int wideCode = -1;
+    double inlBow = 0.0;
     // The n-th record after power-on depends only on the seed and these settings.
     uint64_t seed = 1;
 };

@@ -1,6 +1,7 @@
 // Protects the command-line front end as a user runs it: each subcommand on the example files
-// and on generated records, every refusal with its exit status, and a record that goes out
-// through a capture and comes back through analyze to the last digit.
+// and on generated records, every refusal with its exit status, a record that goes out
+// through a capture and comes back through analyze to the last digit, and the converter
+// figures, plots and report beside the panel's read-outs.
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -10,6 +11,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cmath>
@@ -89,8 +91,27 @@ std::vector<double> tone(int n, int k, double a) {
 TEST_F(Ctl, HelpVersionAndUsageErrors) {
     const Outcome help = run({"--help"});
     EXPECT_EQ(help.status, 0);
-    for (const char* word : {"config FILE", "dsp FILE", "analyze FILE", "capture --config",
-                             "--sim-fault", "stop-after=K", "Exit status"}) {
+    for (const char* word : {"config FILE",
+                             "dsp FILE",
+                             "analyze FILE",
+                             "capture --config",
+                             "--sim-fault",
+                             "stop-after=K",
+                             "Exit status",
+                             "report FILE --pdf",
+                             "--metrics",
+                             "--linearity sine|ramp",
+                             "--fit",
+                             "--window NAME",
+                             "--full-scale-bits N",
+                             "--plot FILE",
+                             "--plot-time",
+                             "--plot-histogram",
+                             "--plot-linearity",
+                             "--spectrum-csv",
+                             "--sim-missing-code",
+                             "--sim-wide-code",
+                             "--sim-inl-bow"}) {
         EXPECT_TRUE(help.out.contains(word)) << word;
     }
     EXPECT_EQ(run({"capture", "--help"}).status, 0);
@@ -398,4 +419,203 @@ TEST_F(Ctl, BoardAndFileFailuresOfACapture) {
     const Outcome noPort = run({"capture", "--config", "RQ3118.CFG", "--port", "/dev/nonexistent"});
     EXPECT_EQ(noPort.status, 3);
     EXPECT_TRUE(noPort.err.contains("This PC does not appear to have a Printer Port"));
+}
+
+// The converter figures, plots and report: beside the panel's read-outs, never instead of them.
+
+TEST_F(Ctl, FiguresOfAGeneratedToneBesideThePanels) {
+    record("tone.dat", tone(1024, 101, 1500));
+    const QJsonObject panel = run({"analyze", "tone.dat", "--json"}).object();
+    const Outcome r = run({"analyze", "tone.dat", "--json", "--metrics", "--fit"});
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    QJsonObject o = r.object();
+    const QJsonObject m = o["metrics"].toObject();
+    const QJsonObject fit = o["fit"].toObject()["four_parameter"].toObject();
+    o.remove("metrics");
+    o.remove("fit");
+    EXPECT_EQ(o, panel);  // the panel's numbers are untouched
+
+    EXPECT_EQ(m["window"].toString(), "bh4");
+    EXPECT_EQ(m["full_scale_bits"].toInt(), 12);
+    EXPECT_EQ(m["fundamental"].toObject()["bin"].toInt(), 101);
+    EXPECT_NEAR(m["fundamental"].toObject()["dbfs"].toDouble(), 20 * std::log10(1500 / 2048.0),
+                0.01);
+    const QJsonArray harmonics = m["harmonics"].toArray();
+    ASSERT_EQ(harmonics.size(), 5);
+    EXPECT_EQ(harmonics[1].toObject()["order"].toInt(), 3);
+    EXPECT_EQ(harmonics[1].toObject()["bin"].toInt(), 303);
+    EXPECT_NEAR(harmonics[1].toObject()["dbc"].toDouble(), -60.0, 0.05);
+    EXPECT_NEAR(m["sfdr_dbc"].toDouble(), 60.0, 0.1);
+    EXPECT_EQ(m["spur"].toObject()["order"].toInt(), 3);
+    EXPECT_TRUE(m["spur"].toObject()["harmonic"].toBool());
+    EXPECT_LT(m["sinad_db"].toDouble(), m["snr_db"].toDouble());
+    EXPECT_NEAR(fit["frequency_hz"].toDouble() / (101 * 100000.0 / 1024), 1.0, 1e-6);
+    EXPECT_NEAR(fit["amplitude"].toDouble(), 1500.0, 0.01);
+    EXPECT_TRUE(fit["converged"].toBool());
+
+    // The window and the full scale are the user's to choose; the default follows the panel.
+    const auto metrics = [&](const QStringList& extra) {
+        return run(QStringList{"analyze", "tone.dat", "--json", "--metrics"} + extra)
+            .object()["metrics"]
+            .toObject();
+    };
+    EXPECT_EQ(metrics({"--no-window"})["window"].toString(), "none");
+    EXPECT_EQ(metrics({"--no-window", "--window", "bh7"})["window"].toString(), "bh7");
+    const QJsonObject wide = metrics({"--full-scale-bits=14"});
+    EXPECT_NEAR(wide["fundamental"].toObject()["dbfs"].toDouble(),
+                m["fundamental"].toObject()["dbfs"].toDouble() - 20 * std::log10(4.0), 1e-9);
+    // ENOB is corrected to full scale: the same noise under a range four times wider.
+    EXPECT_NEAR(wide["enob_bits"].toDouble(), m["enob_bits"].toDouble() + 2.0, 1e-9);
+    for (const QStringList& bad : {QStringList{"--window", "kaiser"},
+                                   {"--linearity", "step"},
+                                   {"--full-scale-bits", "0"},
+                                   {"--metrics=yes"}}) {
+        const Outcome refused = run(QStringList{"analyze", "tone.dat"} + bad);
+        EXPECT_EQ(refused.status, 1) << bad.join(' ').toStdString();
+        EXPECT_TRUE(refused.err.contains("--help"));
+    }
+
+    // A record the spectrum cannot take says why, in place of the figures.
+    record("thousand.dat", tone(1000, 100, 1000));
+    const QJsonObject failed =
+        run({"analyze", "thousand.dat", "--json", "--metrics", "--fit"}).object();
+    EXPECT_TRUE(failed["metrics_error"].toString().contains("not a power of two"));
+    EXPECT_TRUE(failed["fit_error"].toString().startsWith("no tone"));
+    // As text, the per-code lists are counted rather than written out.
+    const Outcome text = run({"analyze", "tone.dat", "--metrics", "--linearity", "sine"});
+    EXPECT_TRUE(text.out.contains("metrics.harmonics.2.order: 3\n"));
+    EXPECT_TRUE(text.out.contains(QRegularExpression("linearity.dnl_per_code: \\d+ values")));
+}
+
+TEST_F(Ctl, StaticErrorsOfTheSimulatedConverterSeenEndToEnd) {
+    // An overdriven tone not locked to the sample rate, pooled over 30 records of 16384.
+    const QStringList capture{"capture",   "--sim",       "--sim-fast", "--config",    "RQ3118.CFG",
+                              "--samples", "16384",       "--records",  "30",          "--sim-tone",
+                              "9973.1",    "--sim-level", "0.3",        "--sim-noise", "0.2",
+                              "--json",    "--linearity", "sine"};
+    const Outcome r =
+        run(capture + QStringList{"--sim-missing-code", "1500", "--sim-wide-code", "2600"});
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    const auto records = r.objects();
+    ASSERT_EQ(records.size(), 30u);
+    const QJsonObject l = records.back()["linearity"].toObject();
+    EXPECT_EQ(l["records"].toInt(), 30);
+    EXPECT_EQ(l["samples"].toInt(), 30 * 16384);
+    EXPECT_EQ(l["missing_codes"].toArray(), QJsonArray{1500});
+    EXPECT_EQ(l["dnl"].toObject()["min_code"].toInt(), 1500);
+    EXPECT_NEAR(l["dnl"].toObject()["max"].toDouble(), 1.0, 0.25);
+    EXPECT_EQ(l["first_code"].toInt(), 1);  // overdriven: only the end codes left out
+    EXPECT_EQ(l["left_out_below"].toInt(), 1);
+    const QJsonArray dnl = l["dnl_per_code"].toArray();
+    EXPECT_EQ(dnl.size(), 4094);
+    EXPECT_NEAR(dnl[1501 - 1].toDouble(), 1.0, 0.25);  // the missing code's width went up
+    EXPECT_NEAR(dnl[2600 - 1].toDouble(), 1.0, 0.25);  // the wide code
+    EXPECT_NEAR(dnl[2000 - 1].toDouble(), 0.0, 0.25);
+    // Each record's linearity rests on the records so far.
+    EXPECT_EQ(records.front()["linearity"].toObject()["records"].toInt(), 1);
+    EXPECT_FALSE(records.front()["linearity"].toObject()["warning"].isNull());
+
+    // A bow alone, in two's complement, with codes numbered as the records number them.
+    const Outcome bowed = run({"capture",
+                               "--sim",
+                               "--sim-fast",
+                               "--config",
+                               "RQ3118TC.CFG",
+                               "--samples",
+                               "16384",
+                               "--records",
+                               "30",
+                               "--sim-tone",
+                               "9973.1",
+                               "--sim-level",
+                               "0.3",
+                               "--sim-noise",
+                               "0.2",
+                               "--json",
+                               "--linearity",
+                               "sine",
+                               "--sim-inl-bow",
+                               "2",
+                               "--sim-missing-code",
+                               "-100"});
+    ASSERT_EQ(bowed.status, 0) << bowed.err.toStdString();
+    const QJsonObject b = bowed.objects().back()["linearity"].toObject();
+    EXPECT_EQ(b["missing_codes"].toArray(), QJsonArray{-100});
+    EXPECT_EQ(b["first_code"].toInt(), -2047);
+    EXPECT_NEAR(b["inl_end_point"].toObject()["max"].toDouble(), 2.0, 0.3);
+
+    for (const QStringList& bad : {QStringList{"--sim-missing-code", "4095"},
+                                   {"--sim-wide-code", "0"},
+                                   {"--sim-inl-bow", "1e9"},
+                                   {"--window", "kaiser"}}) {
+        const Outcome refused =
+            run(QStringList{"capture", "--sim", "--sim-fast", "--config", "RQ3118.CFG"} + bad);
+        EXPECT_EQ(refused.status, 1) << bad.join(' ').toStdString();
+        EXPECT_FALSE(refused.err.contains("Board Reset")) << bad.join(' ').toStdString();
+    }
+}
+
+TEST_F(Ctl, CaptureFiguresAverageThePowerSpectra) {
+    // A level below zero is a value, not an option.
+    const Outcome r =
+        run({"capture", "--sim", "--sim-fast", "--config", "RQ3118.CFG", "--json", "--metrics",
+             "--avg", "--records", "4", "--sim-level", "-6", "--sim-tone", "9863.28125"});
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    const auto records = r.objects();
+    ASSERT_EQ(records.size(), 4u);
+    for (int k = 0; k < 4; ++k) {
+        const QJsonObject m = records[k]["metrics"].toObject();
+        EXPECT_EQ(m["records_averaged"].toInt(), k + 1);
+        EXPECT_NEAR(m["fundamental"].toObject()["dbfs"].toDouble(), -6.0, 0.02);
+        // 0.5 LSB of noise and the quantiser's on 12 bits, whatever the count.
+        EXPECT_NEAR(m["snr_db"].toDouble(), 61.9, 0.6) << k;
+    }
+}
+
+TEST_F(Ctl, PlotsSpectrumCsvAndReportFiles) {
+    record("tone.dat", tone(1024, 101, 1500));
+    const Outcome r =
+        run({"analyze", "tone.dat", "--plot", "spectrum.png", "--plot-time", "time.svg",
+             "--plot-histogram", "histogram.pdf", "--plot-linearity", "linearity.png",
+             "--spectrum-csv", "spectrum.csv", "--pdf", "report.pdf", "--fit"});
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    const auto head = [&](const char* name) {
+        QFile f(dir.filePath(name));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    };
+    EXPECT_TRUE(head("spectrum.png").startsWith("\x89PNG"));
+    EXPECT_TRUE(head("linearity.png").startsWith("\x89PNG"));
+    EXPECT_TRUE(head("time.svg").contains("<svg"));
+    EXPECT_TRUE(head("histogram.pdf").startsWith("%PDF"));
+    const QByteArray report = head("report.pdf");
+    EXPECT_TRUE(report.startsWith("%PDF"));
+    EXPECT_EQ(report.count("/Type /Page\n") + report.count("/Type /Page\r"), 2);
+    // Each plot is drawn from the record, so a PNG holds more than an empty frame.
+    EXPECT_GT(head("spectrum.png").size(), 20000);
+
+    const QList<QByteArray> csv = head("spectrum.csv").split('\n');
+    ASSERT_EQ(csv.size(), 1 + 513 + 1);  // heading, DC to Nyquist, the final line's end
+    EXPECT_EQ(csv[0], "frequency_hz,dbfs");
+    EXPECT_TRUE(csv[1].startsWith("0,"));
+    EXPECT_TRUE(csv[513].startsWith("50000,"));
+    const QList<QByteArray> peak = csv[1 + 101].split(',');
+    EXPECT_DOUBLE_EQ(peak[0].toDouble(), 101 * 100000.0 / 1024);
+    EXPECT_NEAR(peak[1].toDouble(), 20 * std::log10(1500 / 2048.0), 0.01);
+
+    // A report of a capture; a report without its file; files that cannot be written.
+    const Outcome captured =
+        run({"report", "--config", "RQ3118.CFG", "--sim", "--sim-fast", "--pdf", "capture.pdf"});
+    EXPECT_EQ(captured.status, 0) << captured.err.toStdString();
+    EXPECT_TRUE(head("capture.pdf").startsWith("%PDF"));
+    const Outcome none = run({"report", "tone.dat"});
+    EXPECT_EQ(none.status, 1);
+    EXPECT_TRUE(none.err.contains("--pdf"));
+    const Outcome unwritable = run({"report", "tone.dat", "--pdf", "no/such/dir/r.pdf"});
+    EXPECT_EQ(unwritable.status, 2);
+    EXPECT_TRUE(unwritable.err.contains("no/such/dir/r.pdf: cannot be written"));
+    record("thousand.dat", tone(1000, 100, 1000));
+    const Outcome noSpectrum = run({"analyze", "thousand.dat", "--plot", "x.png"});
+    EXPECT_EQ(noSpectrum.status, 2);
+    EXPECT_TRUE(noSpectrum.err.contains("not a power of two"));
+    EXPECT_FALSE(QFile::exists(dir.filePath("x.png")));
 }

@@ -1,4 +1,8 @@
-// analyze: the file dispatch on a raw sample data file, without a screen.
+// analyze: the file dispatch on a raw sample data file, without a screen; report: its figures
+// (or a capture's) as a PDF.
+#include <QFileInfo>
+#include <algorithm>
+
 #include "AnalysisResult.h"
 #include "Arguments.h"
 #include "BasicText.h"
@@ -6,6 +10,7 @@
 #include "ConsoleHost.h"
 #include "Conversion.h"
 #include "DataFiles.h"
+#include "Figures.h"
 #include "NumberedError.h"
 
 namespace rqctl {
@@ -64,7 +69,7 @@ void configureAnalysers(const Arguments& args, rq::Analysers& a) {
 }
 
 int runAnalyze(const QStringList& argv) {
-    QList<Arguments::Option> options = analysisOptions();
+    QList<Arguments::Option> options = analysisOptions() + figureOptions();
     options << Arguments::Option{QStringLiteral("rate"), true}
             << Arguments::Option{QStringLiteral("bits"), true}
             << Arguments::Option{QStringLiteral("vmin"), true}
@@ -90,6 +95,7 @@ int runAnalyze(const QStringList& argv) {
 
     rq::Analysers analysers;
     applyAnalysisOptions(args, analysers);
+    const FigureRequest request = figureRequest(args, analysers.fft.windowing());
 
     const QString path = args.positional().first();
     try {
@@ -120,10 +126,40 @@ int runAnalyze(const QStringList& argv) {
             return ExitRefused;
         }
     }
+    FigureRun figures(request, s.NumberOfBits, s.DataFormat == 1, rate);
+    figures.addRecord(state.Record.SampleData, false);
     Result r;
     addAnalysis(r, state, analysers);
+    figures.addTo(r);
     printResult(r, json);
-    return ExitOk;
+
+    RecordSource source;
+    source.title = QFileInfo(path).fileName();
+    source.configuration << QStringLiteral("Data file: %1").arg(path)
+                         << QStringLiteral("Samples: %1").arg(state.Record.SampleData.size())
+                         << QStringLiteral("Converter: %1 bits, %2")
+                                .arg(s.NumberOfBits)
+                                .arg(s.DataFormat == 1 ? QStringLiteral("two's complement")
+                                                       : QStringLiteral("straight binary"))
+                         << QStringLiteral("Sample frequency: %1 Hz").arg(rq::formatGeneral(rate))
+                         << QStringLiteral("Input range: %1 to %2 V")
+                                .arg(rq::formatGeneral(s.InputVMin),
+                                     rq::formatGeneral(s.InputVMax));
+    return figures.writeOutputs(source) ? ExitOk : ExitRefused;
+}
+
+int runReport(const QStringList& argv) {
+    const auto given = [&](const char* name) {
+        const QString option = QStringLiteral("--") + QString::fromLatin1(name);
+        return std::any_of(argv.begin(), argv.end(), [&](const QString& a) {
+            return a == option || a.startsWith(option + u'=');
+        });
+    };
+    if (!given("pdf")) {
+        throw UsageError{QStringLiteral("report needs --pdf OUT.pdf")};
+    }
+    // A report of a capture when a configuration is named, of a data file otherwise.
+    return given("config") ? runCapture(argv) : runAnalyze(argv);
 }
 
 }  // namespace rqctl

@@ -1,5 +1,6 @@
 #include "Arguments.h"
 
+#include <QCommandLineParser>
 #include <cmath>
 
 #include "BasicText.h"
@@ -7,37 +8,29 @@
 namespace rqctl {
 
 Arguments::Arguments(const QStringList& args, const QList<Option>& allowed) {
-    for (int i = 0; i < args.size(); ++i) {
-        const QString& a = args.at(i);
-        if (!a.startsWith(QStringLiteral("--")) || a == u"--") {
-            m_positional << a;
-            continue;
+    QCommandLineParser parser;
+    // Every option is a word after "--"; a single dash would otherwise split into letters.
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    for (const Option& o : allowed) {
+        QCommandLineOption option(o.name);
+        if (o.takesValue) {
+            option.setValueName(QStringLiteral("value"));
         }
-        QString name = a.mid(2);
-        std::optional<QString> inlineValue;
-        const qsizetype eq = name.indexOf(u'=');
-        if (eq >= 0) {
-            inlineValue = name.mid(eq + 1);
-            name.truncate(eq);
+        parser.addOption(option);
+    }
+    // The parser expects the program's name first.
+    if (!parser.parse(QStringList{QStringLiteral("rq3118ctl")} + args)) {
+        QString text = parser.errorText();
+        if (text.endsWith(u'.')) {
+            text.chop(1);
         }
-        const auto it = std::find_if(allowed.begin(), allowed.end(),
-                                     [&](const Option& o) { return o.name == name; });
-        if (it == allowed.end()) {
-            throw UsageError{QStringLiteral("unknown option --%1").arg(name)};
-        }
-        if (!it->takesValue) {
-            if (inlineValue) {
-                throw UsageError{QStringLiteral("--%1 takes no value").arg(name)};
-            }
-            m_values.insert(name, QString());
-            continue;
-        }
-        if (inlineValue) {
-            m_values.insert(name, *inlineValue);
-        } else if (i + 1 < args.size()) {
-            m_values.insert(name, args.at(++i));
-        } else {
-            throw UsageError{QStringLiteral("--%1 needs a value").arg(name)};
+        throw UsageError{text};
+    }
+    m_positional = parser.positionalArguments();
+    for (const Option& o : allowed) {
+        if (parser.isSet(o.name)) {
+            // The last of a repeated option counts, as a user retyping it expects.
+            m_values.insert(o.name, o.takesValue ? parser.values(o.name).constLast() : QString());
         }
     }
 }

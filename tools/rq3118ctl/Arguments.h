@@ -19,7 +19,8 @@ struct UsageError {
 };
 
 // What the command line said: the subcommand, its positional arguments and its options. Each
-// subcommand names the options it takes; anything else is a usage error.
+// subcommand names the options it takes; anything else is a usage error. QCommandLineParser
+// does the parsing: "--name value" and "--name=value" alike.
 class Arguments {
 public:
     struct Option {

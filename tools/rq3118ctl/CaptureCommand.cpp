@@ -13,6 +13,7 @@
 #include "DataFiles.h"
 #include "DspProgram.h"
 #include "FaultSpec.h"
+#include "Figures.h"
 #include "FrequencyList.h"
 #include "NumberedError.h"
 #include "PpdevPort.h"
@@ -70,6 +71,23 @@ rq::SimBoardSettings simSettings(const Arguments& args, const rq::Settings& conf
     if (const auto seed = args.integer(QStringLiteral("sim-seed"), 0, 2147483647)) {
         c.seed = static_cast<uint64_t>(*seed);
     }
+    // Static errors, given as codes the way the records number them.
+    const int lowest = c.twosComplement ? -(1 << (c.bits - 1)) : 0;
+    const int highest = lowest + (1 << c.bits) - 1;
+    const auto code = [&](const char* option) {
+        if (c.bits < 3) {
+            if (args.value(QString::fromLatin1(option))) {
+                throw UsageError{QStringLiteral("--%1 needs a converter of 3 bits or more")
+                                     .arg(QString::fromLatin1(option))};
+            }
+            return -1;
+        }
+        const auto k = args.integer(QString::fromLatin1(option), lowest + 1, highest - 1);
+        return k ? *k - lowest : -1;
+    };
+    c.missingCode = code("sim-missing-code");
+    c.wideCode = code("sim-wide-code");
+    c.inlBow = args.number(QStringLiteral("sim-inl-bow"), -1000.0, 1000.0).value_or(0.0);
     if (const auto spec = args.value(QStringLiteral("sim-fault"))) {
         QString error;
         const std::optional<rq::SimBoardFaults> faults = rq::parseFaultSpec(*spec, &error);
@@ -84,9 +102,10 @@ rq::SimBoardSettings simSettings(const Arguments& args, const rq::Settings& conf
 }  // namespace
 
 int runCapture(const QStringList& argv) {
-    QList<Arguments::Option> options = analysisOptions();
+    QList<Arguments::Option> options = analysisOptions() + figureOptions();
     for (const char* name : {"config", "records", "samples", "rate", "out", "port", "sim-tone",
-                             "sim-level", "sim-noise", "sim-seed", "sim-bits", "sim-fault"}) {
+                             "sim-level", "sim-noise", "sim-seed", "sim-bits", "sim-fault",
+                             "sim-missing-code", "sim-wide-code", "sim-inl-bow"}) {
         options << Arguments::Option{QString::fromLatin1(name), true};
     }
     for (const char* name : {"avg", "sim", "sim-twos", "sim-fast"}) {
@@ -119,6 +138,8 @@ int runCapture(const QStringList& argv) {
         throw UsageError{QStringLiteral("--sim and --port exclude each other")};
     }
     const bool json = args.flag(QStringLiteral("json"));
+    // Refused here, before any board traffic, like every other usage error.
+    const FigureRequest request = figureRequest(args, !args.flag(QStringLiteral("no-window")));
 
     rq::ProgramState state;
     ConsoleMessageList messages;
@@ -195,9 +216,11 @@ int runCapture(const QStringList& argv) {
 
     rq::Analysers analysers;
     configureAnalysers(args, analysers);
-    if (args.flag(QStringLiteral("avg"))) {
+    const bool averaged = args.flag(QStringLiteral("avg"));
+    if (averaged) {
         analysers.fft.avgClicked(true);
     }
+    FigureRun figures(request, s.NumberOfBits, s.DataFormat == 1, s.SampleFreq);
     for (int k = 1; k <= records; ++k) {
         if (!rq::TakeSamples(comms, analysers)) {
             return finish(ExitBoard);
@@ -205,9 +228,11 @@ int runCapture(const QStringList& argv) {
         if (!json && k > 1) {
             printOut(QString());  // a blank line between records
         }
+        figures.addRecord(state.Record.SampleData, averaged);
         Result r;
         r.add(QStringLiteral("record"), k);
         addAnalysis(r, state, analysers);
+        figures.addTo(r);
         printResult(r, json);
     }
 
@@ -225,7 +250,53 @@ int runCapture(const QStringList& argv) {
     if (!save("out", state.Record.SampleData) || !save("spectrum-out", state.Record.FFTData)) {
         return finish(ExitRefused);
     }
-    return finish(ExitOk);
+    RecordSource source;
+    source.title =
+        QStringLiteral("capture of %1 (%2)")
+            .arg(s.PartName.isEmpty() ? QStringLiteral("an unnamed part") : s.PartName, *config);
+    source.configuration
+        << QStringLiteral("Part: %1").arg(s.PartName)
+        << QStringLiteral("Configuration file: %1, DSP program %2").arg(*config, s.EXEName)
+        << QStringLiteral("Sample frequency: %1 Hz").arg(s.SampleFreq)
+        << QStringLiteral("Record length: %1 samples, %2 record%3%4")
+               .arg(state.Record.SampleData.size())
+               .arg(records)
+               .arg(records == 1 ? QString() : QStringLiteral("s"))
+               .arg(averaged ? QStringLiteral(", spectra averaged") : QString())
+        << QStringLiteral("Converter: %1 bits, %2")
+               .arg(s.NumberOfBits)
+               .arg(s.DataFormat == 1 ? QStringLiteral("two's complement")
+                                      : QStringLiteral("straight binary"))
+        << QStringLiteral("Input range: %1 to %2 V")
+               .arg(rq::formatGeneral(s.InputVMin), rq::formatGeneral(s.InputVMax));
+    if (simulated) {
+        const rq::ConverterSettings c = simSettings(args, configured).converter;
+        QString errors;
+        if (c.missingCode >= 0) {
+            errors += QStringLiteral(", code %1 missing")
+                          .arg(args.value(QStringLiteral("sim-missing-code")).value());
+        }
+        if (c.wideCode >= 0) {
+            errors += QStringLiteral(", code %1 twice as wide")
+                          .arg(args.value(QStringLiteral("sim-wide-code")).value());
+        }
+        if (c.inlBow != 0.0) {
+            errors += QStringLiteral(", INL bow %1 LSB").arg(rq::formatGeneral(c.inlBow));
+        }
+        source.configuration << QStringLiteral(
+                                    "Board: simulated; tone %1 Hz at %2 dBFS, noise %3 LSB rms, "
+                                    "seed %4%5")
+                                    .arg(rq::formatGeneral(c.toneFrequency),
+                                         rq::formatGeneral(c.toneLevel),
+                                         rq::formatGeneral(c.noiseRms))
+                                    .arg(c.seed)
+                                    .arg(errors);
+    } else {
+        source.configuration << QStringLiteral("Board: on printer port %1")
+                                    .arg(args.value(QStringLiteral("port"))
+                                             .value_or(QStringLiteral("/dev/parport0")));
+    }
+    return finish(figures.writeOutputs(source) ? ExitOk : ExitRefused);
 }
 
 }  // namespace rqctl

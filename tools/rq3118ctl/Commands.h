@@ -9,6 +9,7 @@ int runConfig(const QStringList& args);
 int runDsp(const QStringList& args);
 int runAnalyze(const QStringList& args);
 int runCapture(const QStringList& args);
+int runReport(const QStringList& args);
 
 // Prints one result as text or as a line of JSON.
 class Result;

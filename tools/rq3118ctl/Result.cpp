@@ -1,7 +1,9 @@
 #include "Result.h"
 
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QLocale>
+#include <QStringList>
 #include <cmath>
 
 namespace rqctl {
@@ -41,6 +43,21 @@ Result& Result::add(const QString& key, const Result& nested) {
     return *this;
 }
 
+Result& Result::add(const QString& key, bool value) {
+    m_fields.push_back({key, value});
+    return *this;
+}
+
+Result& Result::add(const QString& key, const std::vector<Result>& list) {
+    m_fields.push_back({key, list});
+    return *this;
+}
+
+Result& Result::add(const QString& key, const std::vector<double>& numbers) {
+    m_fields.push_back({key, numbers});
+    return *this;
+}
+
 Result& Result::addNone(const QString& key) {
     m_fields.push_back({key, std::monostate{}});
     return *this;
@@ -57,6 +74,20 @@ QJsonObject Result::toJsonObject() const {
             object.insert(f.key, static_cast<qint64>(*i));
         } else if (const auto* r = std::get_if<Result>(&f.value)) {
             object.insert(f.key, r->toJsonObject());
+        } else if (const auto* b = std::get_if<bool>(&f.value)) {
+            object.insert(f.key, *b);
+        } else if (const auto* list = std::get_if<std::vector<Result>>(&f.value)) {
+            QJsonArray array;
+            for (const Result& item : *list) {
+                array.append(item.toJsonObject());
+            }
+            object.insert(f.key, array);
+        } else if (const auto* numbers = std::get_if<std::vector<double>>(&f.value)) {
+            QJsonArray array;
+            for (double v : *numbers) {
+                array.append(std::isfinite(v) ? QJsonValue(v) : QJsonValue());
+            }
+            object.insert(f.key, array);
         } else {
             object.insert(f.key, QJsonValue());
         }
@@ -84,6 +115,29 @@ QString Result::toText(const QString& prefix) const {
             out += key + QStringLiteral(": ") + QString::number(*i) + u'\n';
         } else if (const auto* r = std::get_if<Result>(&f.value)) {
             out += r->toText(key + u'.');
+        } else if (const auto* b = std::get_if<bool>(&f.value)) {
+            out += key + (*b ? QStringLiteral(": yes\n") : QStringLiteral(": no\n"));
+        } else if (const auto* list = std::get_if<std::vector<Result>>(&f.value)) {
+            for (size_t i = 0; i < list->size(); ++i) {
+                out += (*list)[i].toText(key + u'.' + QString::number(i + 1) + u'.');
+            }
+            if (list->empty()) {
+                out += key + QStringLiteral(": none\n");
+            }
+        } else if (const auto* numbers = std::get_if<std::vector<double>>(&f.value)) {
+            constexpr size_t Written = 16;
+            if (numbers->size() > Written) {
+                out +=
+                    key +
+                    QStringLiteral(": %1 values (all of them with --json)\n").arg(numbers->size());
+            } else {
+                QStringList texts;
+                for (double v : *numbers) {
+                    texts << numberText(v);
+                }
+                out += key + QStringLiteral(": ") +
+                       (texts.isEmpty() ? QStringLiteral("none") : texts.join(u' ')) + u'\n';
+            }
         } else {
             out += key + QStringLiteral(": none\n");
         }

@@ -19,6 +19,12 @@ public:
         return add(key, static_cast<long long>(integer));
     }
     Result& add(const QString& key, const Result& nested);
+    Result& add(const QString& key, bool value);
+    // A list of objects: JSON array; as text each object under key.1, key.2, ...
+    Result& add(const QString& key, const std::vector<Result>& list);
+    // A list of numbers. As text a short list is written out; a long one (per-code values) is
+    // only counted, since no one reads thousands of numbers on a line; JSON has them all.
+    Result& add(const QString& key, const std::vector<double>& numbers);
     // A field with no value: JSON null, and "none" as text.
     Result& addNone(const QString& key);
 
@@ -34,7 +40,9 @@ private:
 
 struct Result::Field {
     QString key;
-    std::variant<std::monostate, QString, double, long long, Result> value;
+    std::variant<std::monostate, QString, double, long long, Result, bool, std::vector<Result>,
+                 std::vector<double>>
+        value;
 };
 
 }  // namespace rqctl

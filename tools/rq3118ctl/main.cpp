@@ -1,5 +1,7 @@
 // rq3118ctl: the evaluation software's checks, analysis and captures from a command line.
+#include <QApplication>
 #include <QCoreApplication>
+#include <memory>
 
 #include "Arguments.h"
 #include "Commands.h"
@@ -29,6 +31,11 @@ QString helpText() {
                "  capture --config FILE\n"
                "                   resets the board, loads the configuration and its DSP program,\n"
                "                   captures and analyses records\n"
+               "  report FILE --pdf OUT.pdf\n"
+               "  report --config FILE --pdf OUT.pdf [capture options]\n"
+               "                   a two-page PDF test report of a data file or of a capture:\n"
+               "                   configuration and options, figures, harmonics and fits,\n"
+               "                   time record, annotated spectrum, histogram, DNL and INL\n"
                "\n"
                "Every command takes --json: one JSON object per result, one per line.\n"
                "\n"
@@ -44,6 +51,27 @@ QString helpText() {
                "  --sig-bins N     half-width of the signal and harmonic windows (default 4)\n"
                "  --harms          count harmonics as noise in the SNR\n"
                "  --spectrum-out FILE  write the (last) spectrum as an FFT data file\n"
+               "\n"
+               "Converter figures (analyze, capture and report), IEEE Std 1241; beside the FFT\n"
+               "panel's SNR and THD, which stay as they are:\n"
+               "  --metrics        SNR, SINAD, THD, SFDR, ENOB, noise density and the harmonics\n"
+               "  --window NAME    window of the figures' spectrum: bh4 (the panel's four-term\n"
+               "                   Blackman-Harris, the default), bh7 (seven terms, for tones\n"
+               "                   between bins), hann, flattop, none (coherent records); the\n"
+               "                   default follows --no-window\n"
+               "  --full-scale-bits N  full scale for dBFS and ENOB: a sine over 2^N codes\n"
+               "                   (default the converter's bits)\n"
+               "  --fit            three- and four-parameter sine fits\n"
+               "  --linearity sine|ramp  DNL, INL and missing codes from the code histogram of a\n"
+               "                   sine or a ramp (or triangle); a capture pools its records\n"
+               "  --avg            (capture) the figures take the power average of the spectra\n"
+               "  --plot FILE      the spectrum with fundamental, harmonics, spur and figures\n"
+               "  --plot-time FILE the record's first periods with the fit, and its residual\n"
+               "  --plot-histogram FILE  the code histogram\n"
+               "  --plot-linearity FILE  DNL and INL per code\n"
+               "                   plots are PNG, or SVG or PDF by the file's extension\n"
+               "  --spectrum-csv FILE  the spectrum as CSV: frequency_hz, dbfs\n"
+               "  --pdf FILE       the test report (what report writes)\n"
                "\n"
                "capture options:\n"
                "  --config FILE    the configuration file (required); its DSP program file is\n"
@@ -62,6 +90,10 @@ QString helpText() {
                "  --sim-seed N     seed of the simulated records (default 1)\n"
                "  --sim-bits N, --sim-twos\n"
                "                   simulated converter coding (default: as the configuration)\n"
+               "  --sim-missing-code K  simulated converter never gives code K (as the record\n"
+               "                   numbers codes); its width goes to the code above\n"
+               "  --sim-wide-code K  code K twice as wide as the others\n"
+               "  --sim-inl-bow LSB  transitions bent along a parabola, LSB at mid-scale\n"
                "  --sim-fault SPEC simulated board faults, items joined by commas:\n"
                "    ") +
            fault +
@@ -71,10 +103,30 @@ QString helpText() {
                "Exit status: 0 success, 1 usage error, 2 refused file, 3 board failure.\n");
 }
 
+// Plots and reports are drawn with widgets that are never shown: they need a QApplication,
+// which on a machine without a screen needs the offscreen platform.
+bool drawing(int argc, char* argv[]) {
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray a(argv[i]);
+        if ((i == 1 && a == "report") || a.startsWith("--plot") || a.startsWith("--pdf")) {
+            return true;
+        }
+    }
+    return false;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
-    QCoreApplication app(argc, argv);
+    std::unique_ptr<QCoreApplication> application;
+    if (drawing(argc, argv)) {
+        if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) {
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        }
+        application = std::make_unique<QApplication>(argc, argv);
+    } else {
+        application = std::make_unique<QCoreApplication>(argc, argv);
+    }
     QCoreApplication::setApplicationName(QStringLiteral("rq3118ctl"));
     QCoreApplication::setApplicationVersion(QStringLiteral("2.0"));
     QStringList args = QCoreApplication::arguments().mid(1);
@@ -107,6 +159,9 @@ int main(int argc, char* argv[]) {
         }
         if (command == u"capture") {
             return rqctl::runCapture(args);
+        }
+        if (command == u"report") {
+            return rqctl::runReport(args);
         }
         throw rqctl::UsageError{QStringLiteral("unknown command ") + command};
     } catch (const rqctl::UsageError& e) {

@@ -1,10 +1,12 @@
 // Protects the converter model behind the simulated board: tone, harmonic and noise levels,
-// offset, clipping at the code range and the two codings.
+// offset, clipping at the code range, the two codings, and static errors that the code-density
+// test finds where they were put.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 
 #include "ConverterModel.h"
+#include "Linearity.h"
 #include "SimLink.h"
 
 using namespace rq;
@@ -79,4 +81,47 @@ TEST(ConverterModel, OverflowingSettingsStillGiveCodesInRange) {
     }
     EXPECT_TRUE(std::any_of(words.begin(), words.end(), [](uint16_t w) { return w == 0; }));
     EXPECT_TRUE(std::any_of(words.begin(), words.end(), [&](uint16_t w) { return w == 4095; }));
+}
+
+TEST(ConverterModel, StaticErrorsShowInTheCodeDensity) {
+    // An overdriven quiet tone over 16 records, 8 bits: every code well filled.
+    ConverterSettings s;
+    s.bits = 8;
+    s.toneLevel = 0.2;
+    s.toneFrequency = 1234.5;
+    s.harmonics = {};
+    s.noiseRms = 0.0;
+    s.missingCode = 100;
+    s.wideCode = 40;
+    s.inlBow = 0.8;
+    const ConverterModel model{s};
+    ASSERT_EQ(model.transitions().size(), 255u);
+    analysis::CodeHistogram histogram(8, 0);
+    for (uint64_t r = 0; r < 16; ++r) {
+        histogram.add(decode(model.record(16384, 100000.0, r), 8, false));
+    }
+    const analysis::Linearity l = analysis::codeDensity(histogram, analysis::LinearityInput::Sine);
+    const auto dnl = [&](int code) { return l.dnl[static_cast<size_t>(code - l.firstCode)]; };
+    EXPECT_EQ(l.missingCodes, std::vector<int>{100});
+    EXPECT_NEAR(dnl(101), 1.0, 0.15);
+    EXPECT_NEAR(dnl(40), 1.0, 0.15);
+    EXPECT_NEAR(dnl(60), 0.0, 0.15);
+    // The wide code shifts everything above it by an LSB, which the end-point line spreads.
+    EXPECT_NEAR(l.inlEndPointMax, 0.8 + 0.5, 0.35);
+    EXPECT_EQ(histogram.counts()[100], 0u);
+
+    // Each error alone, in two's complement: the missing code is gone from the words.
+    ConverterSettings one = s;
+    one.twosComplement = true;
+    one.wideCode = -1;
+    one.inlBow = 0.0;
+    const std::vector<uint16_t> words = ConverterModel(one).record(16384, 100000.0, 0);
+    EXPECT_EQ(std::count(words.begin(), words.end(), ConverterModel(one).wordFor(100)), 0);
+    EXPECT_GT(std::count(words.begin(), words.end(), ConverterModel(one).wordFor(101)), 0);
+    // Out-of-range settings leave the converter ideal.
+    ConverterSettings ideal = s;
+    ideal.missingCode = 255;
+    ideal.wideCode = 0;
+    ideal.inlBow = std::nan("");
+    EXPECT_TRUE(ConverterModel(ideal).transitions().empty());
 }

@@ -1,0 +1,96 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+#include <span>
+#include <vector>
+
+#include "Arguments.h"
+#include "DynamicFigures.h"
+#include "Linearity.h"
+#include "Result.h"
+#include "SineFit.h"
+
+namespace rqctl {
+
+// What the figure options of analyze and capture asked for.
+struct FigureRequest {
+    bool metrics = false;
+    bool fit = false;
+    std::optional<rq::analysis::LinearityInput> linearity;
+    rq::analysis::WindowKind window = rq::analysis::WindowKind::PanelBlackmanHarris;
+    std::optional<int> fullScaleBits;
+    std::optional<QString> plot, plotTime, plotHistogram, plotLinearity, spectrumCsv, pdf;
+
+    // Whether anything needs the figures' spectrum, fit or code histogram at all.
+    bool spectrumNeeded() const;
+    bool fitNeeded() const { return fit || plotTime || pdf; }
+    bool linearityNeeded() const { return linearity || plotLinearity || plotHistogram || pdf; }
+    bool drawing() const { return plot || plotTime || plotHistogram || plotLinearity || pdf; }
+};
+
+QList<Arguments::Option> figureOptions();
+// The window follows the panel's switch unless --window names one.
+FigureRequest figureRequest(const Arguments& args, bool panelWindowing);
+
+// What a plot or the report says about where the record came from, line by line.
+struct RecordSource {
+    QString title;              // "tone.dat", "capture of RQ3118"
+    QStringList configuration;  // "Part: RQ3118", "Sample frequency: 100000 Hz", ...
+};
+
+// The figures of the records of one run: the last record's spectrum (or the power average),
+// its fits, and the code histogram pooled over every record, for the figures' JSON, the plots
+// and the report.
+class FigureRun {
+public:
+    FigureRun(FigureRequest request, int bits, bool twosComplement, double sampleRate);
+
+    void addRecord(std::span<const double> codes, bool averaged);
+    void addTo(Result& result) const;
+    // Plots, spectrum CSV and report as asked; false (with the reason on standard error) when
+    // one cannot be written.
+    bool writeOutputs(const RecordSource& source) const;
+
+    const FigureRequest& request() const { return m_request; }
+    int bits() const { return m_bits; }
+    int fullScaleBits() const { return m_options.fullScaleBits; }
+    double sampleRate() const { return m_options.sampleRate; }
+    const std::vector<double>& record() const { return m_record; }
+    const rq::analysis::PowerSpectrum* spectrum() const {
+        return m_figures ? &m_spectrum : nullptr;
+    }
+    const std::optional<rq::analysis::DynamicFigures>& figures() const { return m_figures; }
+    const QString& spectrumError() const { return m_spectrumError; }
+    const std::optional<rq::analysis::SineFit>& fit3() const { return m_fit3; }
+    const std::optional<rq::analysis::SineFit>& fit4() const { return m_fit4; }
+    const QString& fitError() const { return m_fitError; }
+    const rq::analysis::CodeHistogram& histogram() const { return m_histogram; }
+    const std::optional<rq::analysis::Linearity>& linearity() const { return m_linearity; }
+    const QString& linearityError() const { return m_linearityError; }
+    rq::analysis::LinearityInput linearityInput() const;
+    int records() const { return m_records; }
+
+private:
+    FigureRequest m_request;
+    int m_bits;
+    rq::analysis::FigureOptions m_options;
+    int m_records = 0;
+    std::vector<double> m_record;
+    rq::analysis::SpectrumAnalyser m_analyser;
+    rq::analysis::SpectrumAverage m_average;
+    rq::analysis::PowerSpectrum m_spectrum;
+    std::optional<rq::analysis::DynamicFigures> m_figures;
+    QString m_spectrumError;
+    std::optional<rq::analysis::SineFit> m_fit3, m_fit4;
+    QString m_fitError;
+    rq::analysis::CodeHistogram m_histogram;
+    std::optional<rq::analysis::Linearity> m_linearity;
+    QString m_linearityError;
+};
+
+// Fixed-point text of a figure: "67.42", "inf", "-inf" or "n/a".
+QString figureText(double value, int decimals = 2);
+
+}  // namespace rqctl

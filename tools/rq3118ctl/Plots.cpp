@@ -1,0 +1,444 @@
+#include "Plots.h"
+
+#include <QFileInfo>
+#include <QSvgGenerator>
+#include <algorithm>
+#include <cmath>
+
+#include "Figures.h"
+#include "NumberedError.h"
+
+namespace rqctl {
+
+using namespace rq::analysis;
+
+namespace {
+
+const QColor TraceBlue(31, 94, 168);
+const QColor FitRed(200, 40, 40);
+const QColor HarmonicOrange(220, 120, 0);
+const QColor SpurPurple(150, 40, 170);
+const QColor BestFitGreen(20, 140, 60);
+
+// A frequency axis in Hz, kHz or MHz, whichever keeps its numbers short.
+struct FrequencyUnit {
+    double divisor;
+    QString name;
+};
+
+FrequencyUnit unitFor(double top) {
+    if (top >= 2e6) {
+        return {1e6, QStringLiteral("MHz")};
+    }
+    if (top >= 2e3) {
+        return {1e3, QStringLiteral("kHz")};
+    }
+    return {1.0, QStringLiteral("Hz")};
+}
+
+void addTitle(QCustomPlot& plot, const QString& text) {
+    plot.plotLayout()->insertRow(0);
+    auto* title =
+        new QCPTextElement(&plot, text, QFont(QStringLiteral("DejaVu Sans"), 11, QFont::Bold));
+    plot.plotLayout()->addElement(0, 0, title);
+}
+
+// A line of small text in a row of its own above the given layout row: figures that must not
+// cover the data.
+void addCaption(QCustomPlot& plot, int row, const QString& text) {
+    plot.plotLayout()->insertRow(row);
+    auto* caption = new QCPTextElement(&plot, text, QFont(QStringLiteral("DejaVu Sans Mono"), 8));
+    caption->setMargins(QMargins(0, 2, 0, 0));
+    plot.plotLayout()->addElement(row, 0, caption);
+}
+
+// A box of text lines in a corner of an axis rectangle: the figures beside their plot.
+QCPItemText* addNote(QCustomPlot& plot, QCPAxisRect* rect, const QStringList& lines,
+                     Qt::Alignment corner) {
+    auto* note = new QCPItemText(&plot);
+    note->setClipToAxisRect(false);
+    note->position->setAxisRect(rect);
+    note->position->setType(QCPItemPosition::ptAxisRectRatio);
+    const double x = corner & Qt::AlignRight ? 0.99 : 0.01;
+    const double y = corner & Qt::AlignBottom ? 0.98 : 0.02;
+    note->position->setCoords(x, y);
+    note->setPositionAlignment(corner);
+    note->setTextAlignment(Qt::AlignLeft);
+    note->setText(lines.join(u'\n'));
+    note->setFont(QFont(QStringLiteral("DejaVu Sans Mono"), 8));
+    note->setPadding(QMargins(6, 4, 6, 4));
+    note->setBrush(QBrush(QColor(255, 255, 255, 230)));
+    note->setPen(QPen(QColor(150, 150, 150)));
+    return note;
+}
+
+void markPoint(QCustomPlot& plot, double x, double y, const QString& label, const QColor& colour,
+               QCPScatterStyle::ScatterShape shape) {
+    QCPGraph* marker = plot.addGraph();
+    marker->setLineStyle(QCPGraph::lsNone);
+    marker->setScatterStyle(QCPScatterStyle(shape, colour, colour, 7));
+    marker->setData(QVector<double>{x}, QVector<double>{y});
+    marker->removeFromLegend();
+    auto* text = new QCPItemText(&plot);
+    text->position->setCoords(x, y);
+    text->setPositionAlignment(Qt::AlignBottom | Qt::AlignHCenter);
+    text->setPadding(QMargins(0, 0, 0, 8));
+    text->setText(label);
+    text->setColor(colour);
+    text->setFont(QFont(QStringLiteral("DejaVu Sans"), 8, QFont::Bold));
+}
+
+QString dB(double v, const QString& unit) {
+    return figureText(v) + u' ' + unit;
+}
+
+}  // namespace
+
+void drawSpectrum(QCustomPlot& plot, const FigureRun& run, const RecordSource& source) {
+    const PowerSpectrum& s = *run.spectrum();
+    const DynamicFigures& f = *run.figures();
+    const double fullScale = fullScalePower(run.fullScaleBits());
+    const double binHz = run.sampleRate() / s.recordLength;
+    const FrequencyUnit unit = unitFor(run.sampleRate() / 2);
+    const auto level = [&](int k) {
+        return std::max(decibels(s.power[static_cast<size_t>(k)], fullScale), -300.0);
+    };
+    QVector<double> x(s.bins()), y(s.bins());
+    double lowest = 0.0;
+    for (int k = 0; k < s.bins(); ++k) {
+        x[k] = k * binHz / unit.divisor;
+        y[k] = level(k);
+        lowest = std::min(lowest, y[k]);
+    }
+    QCPGraph* trace = plot.addGraph();
+    trace->setData(x, y, true);
+    trace->setPen(QPen(TraceBlue, 1.0));
+    trace->setName(QStringLiteral("spectrum"));
+
+    // The noise floor as a bin of this window shows it.
+    const double floor = f.averageBinNoise + 10.0 * std::log10(s.noiseBandwidth);
+    auto* floorLine = new QCPItemStraightLine(&plot);
+    floorLine->point1->setCoords(0, floor);
+    floorLine->point2->setCoords(1, floor);
+    floorLine->setPen(QPen(QColor(60, 60, 60), 1.5, Qt::DashLine));
+
+    markPoint(plot, f.frequency / unit.divisor, level(f.fundamentalBin), QStringLiteral("F"),
+              FitRed, QCPScatterStyle::ssCircle);
+    for (const Harmonic& h : f.harmonics) {
+        if (!h.masked) {
+            markPoint(plot, h.frequency / unit.divisor, level(h.bin), QString::number(h.order),
+                      HarmonicOrange, QCPScatterStyle::ssDiamond);
+        }
+    }
+    if (f.spurHarmonic == 0 && f.spurBin > 0) {
+        markPoint(plot, f.spurFrequency / unit.divisor, level(f.spurBin), QStringLiteral("spur"),
+                  SpurPurple, QCPScatterStyle::ssTriangle);
+    }
+
+    plot.xAxis->setLabel(QStringLiteral("Frequency (%1)").arg(unit.name));
+    plot.yAxis->setLabel(QStringLiteral("dBFS"));
+    // A little past Nyquist, so that a marker there is not cut in half.
+    plot.xAxis->setRange(0, 1.015 * run.sampleRate() / 2 / unit.divisor);
+    // Down to the deepest bin but no deeper than 40 dB under the noise floor; the range in
+    // steps of 20 dB.
+    const double bottom = std::max(lowest, floor - 40.0);
+    plot.yAxis->setRange(20.0 * std::floor(bottom / 20.0) - 5.0, 10.0);
+
+    const QString spur =
+        f.spurHarmonic != 0
+            ? QStringLiteral("harmonic %1").arg(f.spurHarmonic)
+            : QStringLiteral("%1 %2").arg(figureText(f.spurFrequency / unit.divisor, 3), unit.name);
+    QStringList lines{
+        QStringLiteral("Fundamental %1 %2, %3")
+            .arg(figureText(f.frequency / unit.divisor, 4), unit.name,
+                 dB(f.fundamentalDbfs, QStringLiteral("dBFS"))),
+        QStringLiteral("SNR      %1").arg(dB(f.snr, QStringLiteral("dB"))),
+        QStringLiteral("SINAD    %1").arg(dB(f.sinad, QStringLiteral("dB"))),
+        QStringLiteral("THD      %1").arg(dB(f.thd, QStringLiteral("dBc"))),
+        QStringLiteral("SFDR     %1 (%2)").arg(dB(f.sfdrDbc, QStringLiteral("dBc")), spur),
+        QStringLiteral("ENOB     %1 bits").arg(figureText(f.enob)),
+        QStringLiteral("Noise    %1").arg(dB(f.noiseDensity, QStringLiteral("dBFS/Hz"))),
+        QStringLiteral("Window   %1, %2 samples, %3 record%4")
+            .arg(windowInfo(s.window).name)
+            .arg(s.recordLength)
+            .arg(s.records)
+            .arg(s.records == 1 ? QString() : QStringLiteral("s averaged")),
+        QStringLiteral("- - -    noise floor per bin"),
+    };
+    addNote(plot, plot.axisRect(), lines, Qt::AlignTop | Qt::AlignRight);
+    addTitle(plot, QStringLiteral("Spectrum: ") + source.title);
+}
+
+void drawTime(QCustomPlot& plot, const FigureRun& run, const RecordSource& source) {
+    const std::vector<double>& r = run.record();
+    const auto& fit = run.fit4();
+    // A few periods show the wave; the whole record of a fast tone is a solid band.
+    int shown = static_cast<int>(r.size());
+    if (fit && fit->cyclesPerSample > 0.0) {
+        shown = std::clamp(static_cast<int>(std::ceil(5.0 / fit->cyclesPerSample)), 64, shown);
+    }
+    shown = std::min<int>(shown, static_cast<int>(r.size()));
+    QVector<double> x(shown), y(shown);
+    for (int i = 0; i < shown; ++i) {
+        x[i] = i;
+        y[i] = r[static_cast<size_t>(i)];
+    }
+    QCPGraph* trace = plot.addGraph();
+    trace->setData(x, y, true);
+    trace->setPen(QPen(TraceBlue, 1.0));
+    trace->setScatterStyle(QCPScatterStyle(QCPScatterStyle::ssDisc, TraceBlue, TraceBlue, 3));
+    trace->setName(QStringLiteral("record"));
+    plot.xAxis->setLabel(QStringLiteral("Sample"));
+    plot.yAxis->setLabel(QStringLiteral("Code"));
+    QStringList lines{QStringLiteral("first %1 of %2 samples").arg(shown).arg(r.size())};
+
+    if (fit) {
+        // The fitted sine, drawn finely between the samples.
+        QVector<double> fx, fy;
+        const int steps = std::min(shown * 8, 4000);
+        for (int i = 0; i <= steps; ++i) {
+            const double t = (shown - 1) * static_cast<double>(i) / steps;
+            fx << t;
+            fy << fit->offset +
+                      fit->amplitude * std::cos(2.0 * M_PI * fit->cyclesPerSample * t + fit->phase);
+        }
+        QCPGraph* fitted = plot.addGraph();
+        fitted->setData(fx, fy, true);
+        fitted->setPen(QPen(FitRed, 1.0));
+        fitted->setName(QStringLiteral("four-parameter fit"));
+        lines << QStringLiteral("fit: %1 + %2 cos(2π · %3 Hz · t %4 %5)")
+                     .arg(figureText(fit->offset, 2), figureText(fit->amplitude, 2),
+                          figureText(fit->frequency, 4),
+                          fit->phase < 0 ? QStringLiteral("−") : QStringLiteral("+"),
+                          figureText(std::fabs(fit->phase), 4));
+        lines << QStringLiteral("residual %1 codes rms, ENOB %2 bits")
+                     .arg(figureText(fit->residualRms, 3), figureText(fit->enob, 2));
+
+        // The residual over the whole record, below.
+        auto* lower = new QCPAxisRect(&plot);
+        plot.plotLayout()->addElement(1, 0, lower);
+        QVector<double> rx(static_cast<int>(fit->residual.size())),
+            ry(static_cast<int>(fit->residual.size()));
+        for (int i = 0; i < rx.size(); ++i) {
+            rx[i] = i;
+            ry[i] = fit->residual[static_cast<size_t>(i)];
+        }
+        QCPGraph* residual =
+            plot.addGraph(lower->axis(QCPAxis::atBottom), lower->axis(QCPAxis::atLeft));
+        residual->setData(rx, ry, true);
+        residual->setPen(QPen(FitRed, 0.5));
+        residual->rescaleAxes();
+        lower->axis(QCPAxis::atBottom)->setLabel(QStringLiteral("Sample (whole record)"));
+        lower->axis(QCPAxis::atLeft)->setLabel(QStringLiteral("Residual (codes)"));
+        const double span = std::max(std::fabs(lower->axis(QCPAxis::atLeft)->range().lower),
+                                     std::fabs(lower->axis(QCPAxis::atLeft)->range().upper));
+        lower->axis(QCPAxis::atLeft)->setRange(-1.1 * span - 0.1, 1.1 * span + 0.1);
+        auto* group = new QCPMarginGroup(&plot);
+        plot.axisRect(0)->setMarginGroup(QCP::msLeft | QCP::msRight, group);
+        lower->setMarginGroup(QCP::msLeft | QCP::msRight, group);
+        plot.plotLayout()->setRowStretchFactor(1, 0.6);
+    } else if (!run.fitError().isEmpty()) {
+        lines << QStringLiteral("no sine fit: ") + run.fitError();
+    }
+    trace->rescaleAxes();
+    const QCPRange yr = plot.yAxis->range();
+    const double pad = std::max(1.0, 0.08 * yr.size());
+    plot.yAxis->setRange(yr.lower - pad, yr.upper + pad);
+    plot.xAxis->setRange(-0.5, shown - 0.5);
+    addCaption(plot, 0, lines.join(u'\n'));
+    addTitle(plot, QStringLiteral("Time record: ") + source.title);
+}
+
+void drawHistogram(QCustomPlot& plot, const FigureRun& run, const RecordSource& source) {
+    const CodeHistogram& h = run.histogram();
+    const std::vector<int64_t>& counts = h.counts();
+    int lo = 0;
+    int hi = static_cast<int>(counts.size()) - 1;
+    while (lo < hi && counts[static_cast<size_t>(lo)] == 0) {
+        ++lo;
+    }
+    while (hi > lo && counts[static_cast<size_t>(hi)] == 0) {
+        --hi;
+    }
+    QVector<double> x, y;
+    double top = 0.0;
+    for (int c = lo; c <= hi; ++c) {
+        x << h.lowestCode() + c;
+        y << static_cast<double>(counts[static_cast<size_t>(c)]);
+        if (c != lo && c != hi) {
+            top = std::max(top, y.back());  // the end codes hold the clipped tails
+        }
+    }
+    QCPGraph* bars = plot.addGraph();
+    bars->setData(x, y, true);
+    bars->setLineStyle(QCPGraph::lsStepCenter);
+    bars->setPen(QPen(TraceBlue, 1.0));
+    bars->setBrush(QBrush(QColor(31, 94, 168, 70)));
+    plot.xAxis->setLabel(QStringLiteral("Code"));
+    plot.yAxis->setLabel(QStringLiteral("Samples"));
+    const double margin = std::max(1.0, 0.02 * (hi - lo));
+    plot.xAxis->setRange(h.lowestCode() + lo - margin, h.lowestCode() + hi + margin);
+    plot.yAxis->setRange(0, std::max(1.0, top) * 1.35);
+
+    QStringList lines{
+        QStringLiteral("%1 samples in %2 record%3")
+            .arg(h.samples())
+            .arg(run.records())
+            .arg(run.records() == 1 ? QString() : QStringLiteral("s")),
+        QStringLiteral("codes %1 to %2 hit").arg(h.lowestCode() + lo).arg(h.lowestCode() + hi)};
+    if (const auto& l = run.linearity()) {
+        QStringList missing;
+        for (int c : l->missingCodes) {
+            missing << QString::number(c);
+        }
+        lines << QStringLiteral("missing codes: %1")
+                     .arg(missing.isEmpty()
+                              ? QStringLiteral("none")
+                              : missing.mid(0, 8).join(QStringLiteral(", ")) +
+                                    (missing.size() > 8 ? QStringLiteral(", ...") : QString()));
+        // Missing codes marked on the axis, where a gap of one code would be hard to see.
+        if (!l->missingCodes.empty()) {
+            QVector<double> mx, my;
+            for (int c : l->missingCodes) {
+                mx << c;
+                my << 0.0;
+            }
+            QCPGraph* marks = plot.addGraph();
+            marks->setLineStyle(QCPGraph::lsNone);
+            marks->setScatterStyle(QCPScatterStyle(QCPScatterStyle::ssTriangle, FitRed, FitRed, 8));
+            marks->setData(mx, my);
+        }
+    }
+    if (h.outOfRange() > 0) {
+        lines << QStringLiteral("%1 values outside the %2-bit range")
+                     .arg(h.outOfRange())
+                     .arg(h.bits());
+    }
+    plot.yAxis->setRange(0, std::max(1.0, top) * 1.05);
+    // Two to a line.
+    QStringList paired;
+    for (int i = 0; i < lines.size(); i += 2) {
+        paired << lines.mid(i, 2).join(QStringLiteral("   "));
+    }
+    addCaption(plot, 0, paired.join(u'\n'));
+    addTitle(plot, QStringLiteral("Code histogram: ") + source.title);
+}
+
+void drawLinearity(QCustomPlot& plot, const FigureRun& run, const RecordSource& source) {
+    const Linearity& l = *run.linearity();
+    const int n = static_cast<int>(l.dnl.size());
+    QVector<double> x(n), dnl(n), ep(n), bf(n);
+    for (int i = 0; i < n; ++i) {
+        x[i] = l.firstCode + i;
+        dnl[i] = l.dnl[static_cast<size_t>(i)];
+        ep[i] = l.inlEndPoint[static_cast<size_t>(i)];
+        bf[i] = l.inlBestFit[static_cast<size_t>(i)];
+    }
+    QCPAxisRect* upper = plot.axisRect();
+    QCPGraph* d = plot.addGraph();
+    d->setData(x, dnl, true);
+    d->setLineStyle(n > 600 ? QCPGraph::lsLine : QCPGraph::lsImpulse);
+    d->setPen(QPen(TraceBlue, 1.0));
+    plot.xAxis->setLabel(QStringLiteral("Code"));
+    plot.yAxis->setLabel(QStringLiteral("DNL (LSB)"));
+    const double dnlSpan = std::max({0.25, std::fabs(l.dnlMin), std::fabs(l.dnlMax)});
+    plot.yAxis->setRange(-1.15 * dnlSpan, 1.15 * dnlSpan);
+    plot.xAxis->setRange(l.firstCode - 0.5, l.lastCode + 0.5);
+    QStringList missing;
+    for (int c : l.missingCodes) {
+        missing << QString::number(c);
+    }
+    QStringList lines{
+        QStringLiteral("DNL %1 .. %2 LSB (codes %3, %4)")
+            .arg(figureText(l.dnlMin, 3), figureText(l.dnlMax, 3))
+            .arg(l.dnlMinCode)
+            .arg(l.dnlMaxCode),
+        QStringLiteral("missing codes: %1")
+            .arg(missing.isEmpty()
+                     ? QStringLiteral("none")
+                     : missing.mid(0, 8).join(QStringLiteral(", ")) +
+                           (missing.size() > 8 ? QStringLiteral(", ...") : QString())),
+        QStringLiteral("%1 input, %2 samples per code")
+            .arg(l.input == LinearityInput::Sine ? QStringLiteral("sine") : QStringLiteral("ramp"),
+                 figureText(l.samplesPerCode, 1)),
+    };
+    if (!l.warning.isEmpty()) {
+        lines << QStringLiteral("too few samples or codes: see the warning");
+    }
+
+    auto* lower = new QCPAxisRect(&plot);
+    plot.plotLayout()->addElement(1, 0, lower);
+    QCPGraph* end = plot.addGraph(lower->axis(QCPAxis::atBottom), lower->axis(QCPAxis::atLeft));
+    end->setData(x, ep, true);
+    end->setPen(QPen(TraceBlue, 1.2));
+    end->setName(QStringLiteral("end-point"));
+    QCPGraph* best = plot.addGraph(lower->axis(QCPAxis::atBottom), lower->axis(QCPAxis::atLeft));
+    best->setData(x, bf, true);
+    best->setPen(QPen(BestFitGreen, 1.2));
+    best->setName(QStringLiteral("best fit"));
+    lower->axis(QCPAxis::atBottom)->setLabel(QStringLiteral("Code"));
+    lower->axis(QCPAxis::atLeft)->setLabel(QStringLiteral("INL (LSB)"));
+    lower->axis(QCPAxis::atBottom)->setRange(l.firstCode - 0.5, l.lastCode + 0.5);
+    const double inlSpan = std::max({0.25, std::fabs(l.inlEndPointMin), std::fabs(l.inlEndPointMax),
+                                     std::fabs(l.inlBestFitMin), std::fabs(l.inlBestFitMax)});
+    lower->axis(QCPAxis::atLeft)->setRange(-1.15 * inlSpan, 1.15 * inlSpan);
+    // Rows: DNL caption, DNL, INL caption, INL; the title goes on top last.
+    addCaption(plot, 1,
+               QStringLiteral("INL end-point (blue) %1 .. %2 LSB   best fit (green) "
+                              "%3 .. %4 LSB")
+                   .arg(figureText(l.inlEndPointMin, 3), figureText(l.inlEndPointMax, 3),
+                        figureText(l.inlBestFitMin, 3), figureText(l.inlBestFitMax, 3)));
+    // Two to a line.
+    QStringList paired;
+    for (int i = 0; i < lines.size(); i += 2) {
+        paired << lines.mid(i, 2).join(QStringLiteral("   "));
+    }
+    addCaption(plot, 0, paired.join(u'\n'));
+    auto* group = new QCPMarginGroup(&plot);
+    upper->setMarginGroup(QCP::msLeft | QCP::msRight, group);
+    lower->setMarginGroup(QCP::msLeft | QCP::msRight, group);
+    addTitle(plot, QStringLiteral("Static linearity: ") + source.title);
+}
+
+void savePlot(const QString& path, const PlotDrawing& draw, QSize size) {
+    QCustomPlot plot;
+    plot.resize(size);
+    draw(plot);
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    bool ok = false;
+    if (suffix == u"svg") {
+        QSvgGenerator svg;
+        svg.setFileName(path);
+        svg.setSize(size);
+        svg.setViewBox(QRect(QPoint(0, 0), size));
+        svg.setTitle(QStringLiteral("RQ3118"));
+        QCPPainter painter;
+        if (painter.begin(&svg)) {
+            painter.setMode(QCPPainter::pmVectorized);
+            painter.setMode(QCPPainter::pmNoCaching);
+            plot.toPainter(&painter, size.width(), size.height());
+            ok = painter.end() && QFileInfo(path).size() > 0;
+        }
+    } else if (suffix == u"pdf") {
+        ok = plot.savePdf(path, size.width(), size.height());
+    } else {
+        ok = plot.savePng(path, size.width(), size.height());
+    }
+    if (!ok) {
+        throw rq::NumberedError(rq::RuntimeError::PathFileAccess, QStringLiteral("rq3118ctl"),
+                                QStringLiteral("the plot could not be saved"));
+    }
+}
+
+void paintPlot(QCPPainter& painter, const QRectF& target, const PlotDrawing& draw, QSize logical) {
+    QCustomPlot plot;
+    plot.resize(logical);
+    draw(plot);
+    painter.save();
+    painter.translate(target.topLeft());
+    painter.scale(target.width() / logical.width(), target.height() / logical.height());
+    plot.toPainter(&painter, logical.width(), logical.height());
+    painter.restore();
+}
+
+}  // namespace rqctl

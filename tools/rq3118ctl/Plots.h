@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QRectF>
+#include <QSize>
+#include <QString>
+#include <functional>
+
+#include "CustomPlot.h"
+
+namespace rqctl {
+
+class FigureRun;
+struct RecordSource;
+
+// The plots of a run, drawn with QCustomPlot, the chart the windows use, on a plot that is
+// never shown.
+void drawSpectrum(QCustomPlot& plot, const FigureRun& run, const RecordSource& source);
+// The first periods of the record with the fitted sine over them, and the fit's residual over
+// the whole record.
+void drawTime(QCustomPlot& plot, const FigureRun& run, const RecordSource& source);
+void drawHistogram(QCustomPlot& plot, const FigureRun& run, const RecordSource& source);
+void drawLinearity(QCustomPlot& plot, const FigureRun& run, const RecordSource& source);
+
+using PlotDrawing = std::function<void(QCustomPlot&)>;
+constexpr QSize PlotSize{1000, 600};
+
+// Draws a fresh plot and saves it by the file's extension: .svg (vector), .pdf, else PNG.
+// Raises 75 when the file cannot be written.
+void savePlot(const QString& path, const PlotDrawing& draw, QSize size = PlotSize);
+// Draws a fresh plot of the logical size into target on painter, as vectors (the report).
+void paintPlot(QCPPainter& painter, const QRectF& target, const PlotDrawing& draw, QSize logical);
+
+}  // namespace rqctl
