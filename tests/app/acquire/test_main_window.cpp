@@ -255,8 +255,11 @@ TEST_F(MainWindowTest, ContinuousRunEndedByABoardFault) {
               255u);
     EXPECT_EQ(buttonPattern(), kIdle);
     EXPECT_EQ(beeper.beeps, 1);
-    ASSERT_FALSE(boxes.shown.empty());
-    EXPECT_EQ(boxes.shown.back().title, "Send Command Error");
+    // The board may go between two records (the capture command fails, with its box) or in the
+    // middle of one (a sample read fails, without a box); either ends the run the same way.
+    for (const auto& box : boxes.shown) {
+        EXPECT_EQ(box.title, "Send Command Error");
+    }
 }
 
 TEST_F(MainWindowTest, ClosingDuringAHandlersWaitIsHeldUntilItReturns) {
