@@ -683,28 +683,23 @@ void frmMainScreen::cmdReset_Click() {
     ResetBoard(*m_comms, *this);
 }
 
-void frmMainScreen::cmdPowerDown_Click() {
+void frmMainScreen::powerCommand(int16_t commandCode, const QString& done) {
     try {
-        m_comms->SendCommand(0, 0, 20);
-        QuorStatus1->AddItem(QStringLiteral("Part Powered Down"));
+        m_comms->SendCommand(0, 0, commandCode);
+        QuorStatus1->AddItem(done);
     } catch (const NumberedError& e) {
-        if (e.number() != 504) {
-            return;
+        if (e.number() == 504) {
+            reportSendCommandError(m_boxes, *QuorStatus1);
         }
-        reportSendCommandError(m_boxes, *QuorStatus1);
     }
 }
 
+void frmMainScreen::cmdPowerDown_Click() {
+    powerCommand(20, QStringLiteral("Part Powered Down"));
+}
+
 void frmMainScreen::cmdPowerUp_Click() {
-    try {
-        m_comms->SendCommand(0, 0, 22);
-        QuorStatus1->AddItem(QStringLiteral("Part Powered Up"));
-    } catch (const NumberedError& e) {
-        if (e.number() != 504) {
-            return;
-        }
-        reportSendCommandError(m_boxes, *QuorStatus1);
-    }
+    powerCommand(22, QStringLiteral("Part Powered Up"));
 }
 
 void frmMainScreen::cmdQuit_Click() {
@@ -747,16 +742,14 @@ void frmMainScreen::cboDisplayMode_Click() {
     try {
         SampleRecord& r = m_state.Record;
         const int32_t n = recordLength(m_state.CurrentSettings.NumberOfSamples);
-        if (cboDisplayMode->currentIndex() == 1) {
+        const bool volts = cboDisplayMode->currentIndex() == 1;
+        if (volts) {
             ConvertToVolts(m_state.CurrentSettings, r.SampleData, r.VoltsData);
-            PlotTimeData(m_state, *m_charts, m_yield, r.VoltsData, n);
-            const auto [largest, smallest] = ScaleTimeChart(m_state, *m_dsoMembers, r.VoltsData);
-            ShowMaxMin(largest, smallest);
-        } else {
-            PlotTimeData(m_state, *m_charts, m_yield, r.SampleData, n);
-            const auto [largest, smallest] = ScaleTimeChart(m_state, *m_dsoMembers, r.SampleData);
-            ShowMaxMin(largest, smallest);
         }
+        const std::vector<double>& trace = volts ? r.VoltsData : r.SampleData;
+        PlotTimeData(m_state, *m_charts, m_yield, trace, n);
+        const auto [largest, smallest] = ScaleTimeChart(m_state, *m_dsoMembers, trace);
+        ShowMaxMin(largest, smallest);
         stripDSO->setSavedYTop(stripDSO->yTop());
         stripDSO->setSavedYBottom(stripDSO->yBottom());
     } catch (const NumberedError&) {

@@ -163,6 +163,8 @@ private:
     void applyLayout();
     void applyPortMenus();
     bool TakeSamples();
+    // Power down (20) or up (22), with the line that says it worked.
+    void powerCommand(int16_t commandCode, const QString& done);
     void captureDispatch(int32_t n);
     void fileDispatch();
     void ShowMaxMin(double largest, double smallest);
