@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the tests and the benchmarks need; with the argument
-# "fuzz" also clang and its runtime (libFuzzer and the sanitizers) for the fuzz targets.
+# "fuzz" also clang and its runtime (libFuzzer and the sanitizers) for the fuzz targets; with
+# "screenshots" also xdotool and ImageMagick, which scripts/screenshots.sh drives and crops with.
 # Safe to run again: it only installs what is missing.
 set -euo pipefail
 
@@ -8,7 +9,7 @@ packages=(
   build-essential cmake pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev
   libqcustomplot-dev libqcustomplot2.1-qt6
-  qt6-svg-dev
+  qt6-svg-dev qt6-tools-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev libfftw3-dev
   xvfb xauth fonts-dejavu-core
   fonts-liberation2
@@ -16,6 +17,7 @@ packages=(
 for group in "$@"; do
   case "$group" in
     fuzz) packages+=(clang libclang-rt-14-dev) ;;
+    screenshots) packages+=(xdotool imagemagick) ;;
     *) echo "install-deps.sh: unknown group $group" >&2; exit 1 ;;
   esac
 done

@@ -32,15 +32,16 @@ namespace rq::controls {
 // but change nothing on screen, and the panel is always 4125 x 930 twips.
 class VMBButton : public host::HostedControl {
     Q_OBJECT
-    Q_PROPERTY(short LatchContent READ LatchContent WRITE setLatchContent)
-    Q_PROPERTY(short MemoryPage READ MemoryPage WRITE setMemoryPage)
+    // 16-bit values are int properties: Qt Designer has no editor for short ones.
+    Q_PROPERTY(int LatchContent READ LatchContent WRITE setLatchContent)
+    Q_PROPERTY(int MemoryPage READ MemoryPage WRITE setMemoryPage)
     Q_PROPERTY(bool EnableQS READ EnableQS WRITE setEnableQS)
     Q_PROPERTY(QString SupplyText READ SupplyText WRITE setSupplyText)
     Q_PROPERTY(uint BackColor READ BackColor WRITE setBackColor)
     Q_PROPERTY(uint ForeColor READ ForeColor WRITE setForeColor)
     Q_PROPERTY(QFont Font READ Font WRITE setFont)
-    Q_PROPERTY(short BackStyle READ BackStyle WRITE setBackStyle)
-    Q_PROPERTY(short BorderStyle READ BorderStyle WRITE setBorderStyle)
+    Q_PROPERTY(int BackStyle READ BackStyle WRITE setBackStyle)
+    Q_PROPERTY(int BorderStyle READ BorderStyle WRITE setBorderStyle)
 
 public:
     static constexpr char ProgId[] = "Buttons.VMBButton";

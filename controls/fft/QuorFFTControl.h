@@ -38,8 +38,9 @@ namespace rq::controls {
 // read-outs empty.
 class QuorFFTControl : public host::HostedControl {
     Q_OBJECT
-    Q_PROPERTY(short DCBins READ DCBins WRITE setDCBins)
-    Q_PROPERTY(short SIGBins READ SIGBins WRITE setSIGBins)
+    // 16-bit values are int properties: Qt Designer has no editor for short ones.
+    Q_PROPERTY(int DCBins READ DCBins WRITE setDCBins)
+    Q_PROPERTY(int SIGBins READ SIGBins WRITE setSIGBins)
     Q_PROPERTY(double SNR READ SNR WRITE setSNR)
     Q_PROPERTY(double THD READ THD WRITE setTHD)
     Q_PROPERTY(int FREQ READ FREQ WRITE setFREQ)

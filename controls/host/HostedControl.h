@@ -30,12 +30,14 @@ class PropertyBag;
 // rule has run before anyone looks (the base cannot call onResize from its own constructor).
 class HostedControl : public QWidget {
     Q_OBJECT
-    Q_PROPERTY(int Left READ Left WRITE setLeft)
-    Q_PROPERTY(int Top READ Top WRITE setTop)
-    Q_PROPERTY(int Width READ Width WRITE setWidth)
-    Q_PROPERTY(int Height READ Height WRITE setHeight)
-    Q_PROPERTY(bool Visible READ Visible WRITE setVisible)
-    Q_PROPERTY(bool Enabled READ Enabled WRITE setEnabled)
+    // Not designable: in Qt Designer they would repeat geometry, visible and enabled, and a
+    // Visible set there would hide the control on the form being edited.
+    Q_PROPERTY(int Left READ Left WRITE setLeft DESIGNABLE false)
+    Q_PROPERTY(int Top READ Top WRITE setTop DESIGNABLE false)
+    Q_PROPERTY(int Width READ Width WRITE setWidth DESIGNABLE false)
+    Q_PROPERTY(int Height READ Height WRITE setHeight DESIGNABLE false)
+    Q_PROPERTY(bool Visible READ Visible WRITE setVisible DESIGNABLE false)
+    Q_PROPERTY(bool Enabled READ Enabled WRITE setEnabled DESIGNABLE false)
 
 public:
     explicit HostedControl(QWidget* parent = nullptr);
