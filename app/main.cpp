@@ -1,6 +1,8 @@
 // RQ3118 evaluation software: the main window on a printer port, or on the simulated board with
 // "/SIM". Creating the window runs the start-up; closing it ends the program.
 #include <QApplication>
+#include <cstdio>
+#include <cstring>
 #include <memory>
 
 #include "CommandLine.h"
@@ -12,7 +14,47 @@
 #include "WindowsVersion.h"
 #include "frmMainScreen.h"
 
+namespace {
+
+constexpr const char* kHelp =
+    "Usage: rq3118 [SWITCH]...\n"
+    "\n"
+    "The RQ3118 evaluation software: resets the converter board on the printer port, loads a\n"
+    "configuration and its DSP program, captures records and shows each as a time trace, an\n"
+    "FFT spectrum with SNR, THD and frequency, and a histogram of output codes.\n"
+    "\n"
+    "The setup window lists the configuration files (*.CFG) of the current folder, and a\n"
+    "configuration's DSP program is looked up there too.\n"
+    "\n"
+    "Switches are found anywhere in the command line, in any letter case:\n"
+    "  /SIM      use the simulated board instead of a printer port\n"
+    "  /SS       show the operating system and the port address at start-up\n"
+    "  /E        echo every command sent to the board in the message list\n"
+    "  /GET      restore the window position and configuration saved by /SAVE\n"
+    "  /SAVE     save the window position and configuration at exit\n"
+    "  /DEL      delete the saved position and configuration at exit\n"
+    "  /T:N      set the kept time-out value to N\n"
+    "\n"
+    "  --help     show this help and exit\n"
+    "  --version  show the version and exit\n"
+    "\n"
+    "The printer port is /dev/parport0, through the kernel's ppdev driver; the user needs to\n"
+    "be in the device's group (lp). rq3118-desktop starts the program in ~/RQ3118, made with a\n"
+    "copy of the examples the first time.\n";
+
+}  // namespace
+
 int main(int argc, char* argv[]) {
+    // The only arguments read before the window: the switches of the program's own command
+    // line never start with two dashes.
+    if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
+        std::fputs(kHelp, stdout);
+        return 0;
+    }
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::printf("rq3118 %s\n", RQ3118_VERSION);
+        return 0;
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("RQ3118"));
     rq::host::installFontSubstitutions();

@@ -62,8 +62,13 @@ void ClaimPort(ParallelPortLibrary& port, MessageBoxes& boxes) {
     port.GetParallelPortCount();
     const int32_t claimed = port.ClaimParallelPort(1, -1);
     if ((claimed & 0xFFFF) == 0) {
-        boxes.show(QStringLiteral("claim parallel port failed"), QString(), MsgIcon::None,
-                   MsgButtons::Ok);
+        // The back end's account of the failure follows the box's own line, so that the user
+        // learns what is wrong and how to mend it.
+        QString text = QStringLiteral("claim parallel port failed");
+        if (const QString problem = port.claimProblem(); !problem.isEmpty()) {
+            text += QStringLiteral("\n\n") + problem;
+        }
+        boxes.show(text, QString(), MsgIcon::None, MsgButtons::Ok);
     }
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QString>
 #include <cstdint>
 
 namespace rq {
@@ -28,6 +29,10 @@ public:
     virtual int32_t InByte(int32_t address) = 0;
     virtual void OutByte(int32_t address, int32_t value) = 0;
     virtual int32_t ReleaseParallelPort(int32_t port) = 0;
+
+    // Why the last claim failed, in words a user can act on (what is wrong, and the command
+    // that mends it); empty when the back end knows nothing more than that it failed.
+    virtual QString claimProblem() const { return QString(); }
 };
 
 }  // namespace rq

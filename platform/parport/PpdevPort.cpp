@@ -1,13 +1,18 @@
 #include "PpdevPort.h"
 
 #include <fcntl.h>
+#include <grp.h>
 #include <linux/parport.h>
 #include <linux/ppdev.h>
+#include <pwd.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cctype>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 
@@ -19,7 +24,8 @@ bool LinuxPpdevSystem::exists(const std::string& path) {
 }
 
 int LinuxPpdevSystem::open(const std::string& path) {
-    return ::open(path.c_str(), O_RDWR);
+    const int fd = ::open(path.c_str(), O_RDWR);
+    return fd >= 0 ? fd : -errno;
 }
 
 int LinuxPpdevSystem::close(int fd) {
@@ -27,7 +33,8 @@ int LinuxPpdevSystem::close(int fd) {
 }
 
 int LinuxPpdevSystem::ioctl(int fd, unsigned long request, void* arg) {
-    return ::ioctl(fd, request, arg);
+    const int result = ::ioctl(fd, request, arg);
+    return result >= 0 ? result : -errno;
 }
 
 std::optional<std::string> LinuxPpdevSystem::readTextFile(const std::string& path) {
@@ -38,6 +45,142 @@ std::optional<std::string> LinuxPpdevSystem::readTextFile(const std::string& pat
     std::ostringstream text;
     text << in.rdbuf();
     return text.str();
+}
+
+std::optional<std::string> LinuxPpdevSystem::groupOf(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) {
+        return std::nullopt;
+    }
+    const struct group* g = ::getgrgid(st.st_gid);
+    if (g == nullptr) {
+        return std::nullopt;
+    }
+    return std::string(g->gr_name);
+}
+
+std::string LinuxPpdevSystem::userName() {
+    if (const struct passwd* pw = ::getpwuid(::geteuid())) {
+        return pw->pw_name;
+    }
+    const char* name = std::getenv("USER");
+    return name != nullptr ? name : "";
+}
+
+namespace {
+
+QString text(const std::string& s) {
+    return QString::fromStdString(s);
+}
+
+QString errorText(int error) {
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+}  // namespace
+
+QString describePortProblem(const PortProblem& p) {
+    const QString device = text(p.device);
+    switch (p.kind) {
+        case PortProblem::Kind::None:
+            return QString();
+        case PortProblem::Kind::Permission: {
+            const QString group = p.group.empty() ? QStringLiteral("lp") : text(p.group);
+            const QString user = p.user.empty() ? QStringLiteral("$USER") : text(p.user);
+            return QStringLiteral(
+                       "No permission to open %1: the device belongs to group %2, "
+                       "and user %3 is not in it.\n\n"
+                       "Add the user to the group, then log out and back in:\n"
+                       "    sudo usermod -aG %2 %3")
+                .arg(device, group, user);
+        }
+        case PortProblem::Kind::NoModule:
+            return QStringLiteral(
+                       "%1 does not exist: the kernel module ppdev, which lets "
+                       "programs use printer ports, is not loaded.\n\n"
+                       "Load it now:\n"
+                       "    sudo modprobe ppdev\n"
+                       "and at every start:\n"
+                       "    echo ppdev | sudo tee /etc/modules-load.d/ppdev.conf")
+                .arg(device);
+        case PortProblem::Kind::NoDriver:
+            return QStringLiteral(
+                       "%1 does not exist: no printer-port driver is loaded.\n\n"
+                       "Load the drivers:\n"
+                       "    sudo modprobe -a parport_pc ppdev\n"
+                       "If the port is still missing after that, check that it is "
+                       "enabled in the PC's firmware set-up.")
+                .arg(device);
+        case PortProblem::Kind::NoPort:
+            return QStringLiteral(
+                       "No printer port was found for %1: the printer-port driver is "
+                       "loaded, but the kernel found no port.\n\n"
+                       "Enable the port in the PC's firmware set-up (EPP or PS/2 "
+                       "mode), or fit a PCI or PCIe printer-port card. USB printer "
+                       "adapters cannot drive the board.")
+                .arg(device);
+        case PortProblem::Kind::NoDeviceFile:
+            return QStringLiteral(
+                       "The kernel has the printer port, but its device file %1 is "
+                       "missing.\n\n"
+                       "Have udev create it:\n"
+                       "    sudo udevadm trigger --subsystem-match=ppdev")
+                .arg(device);
+        case PortProblem::Kind::Busy:
+            return QStringLiteral(
+                       "%1 opened, but the port could not be claimed: %2.\n\n"
+                       "Another driver or program holds it: the printer driver lp, "
+                       "or a second copy of this program. Close it, or unload lp:\n"
+                       "    sudo modprobe -r lp")
+                .arg(device, errorText(p.error));
+        case PortProblem::Kind::Other:
+            return QStringLiteral("Opening %1 failed: %2.").arg(device, errorText(p.error));
+    }
+    return QString();
+}
+
+PortProblem PpdevPort::diagnoseOpenFailure(int32_t port, const std::string& path, int error) {
+    PortProblem p;
+    p.device = path;
+    p.error = error;
+    if (error == EACCES || error == EPERM) {
+        p.kind = PortProblem::Kind::Permission;
+        p.group = m_system.groupOf(path).value_or("lp");
+        p.user = m_system.userName();
+        return p;
+    }
+    if (error != ENOENT && error != ENXIO && error != ENODEV) {
+        p.kind = PortProblem::Kind::Other;
+        return p;
+    }
+    // ppdev registers its character device (major 99) whether it is a module or built in.
+    bool ppdev = false;
+    if (const std::optional<std::string> devices = m_system.readTextFile("/proc/devices")) {
+        std::istringstream lines(*devices);
+        std::string line;
+        while (std::getline(lines, line)) {
+            std::istringstream words(line);
+            std::string major, name;
+            if ((words >> major >> name) && name == "ppdev") {
+                ppdev = true;
+            }
+        }
+    }
+    const bool portKnown =
+        m_system.exists("/proc/sys/dev/parport/parport" + std::to_string(kernelIndex(port)));
+    const bool lowLevelDriver = m_system.exists("/sys/module/parport_pc");
+    if (!portKnown && !lowLevelDriver) {
+        p.kind = PortProblem::Kind::NoDriver;
+    } else if (!ppdev) {
+        p.kind = PortProblem::Kind::NoModule;
+    } else if (!portKnown) {
+        p.kind = PortProblem::Kind::NoPort;
+    } else if (error == ENOENT) {
+        p.kind = PortProblem::Kind::NoDeviceFile;
+    } else {
+        p.kind = PortProblem::Kind::Other;
+    }
+    return p;
 }
 
 PpdevPort::PpdevPort(PpdevSystem& system, QString device)
@@ -83,12 +226,18 @@ int32_t PpdevPort::ClaimParallelPort(int32_t port, int32_t /*wait*/) {
     if (m_fd >= 0) {
         return 1;
     }
-    const int fd = m_system.open(devicePath(port));
+    const std::string path = devicePath(port);
+    m_problem = PortProblem();
+    const int fd = m_system.open(path);
     if (fd < 0) {
+        m_problem = diagnoseOpenFailure(port, path, -fd);
         return 0;
     }
-    if (m_system.ioctl(fd, PPCLAIM, nullptr) < 0) {
+    if (const int claim = m_system.ioctl(fd, PPCLAIM, nullptr); claim < 0) {
         m_system.close(fd);
+        m_problem.kind = PortProblem::Kind::Busy;
+        m_problem.device = path;
+        m_problem.error = -claim;
         return 0;
     }
     m_fd = fd;

@@ -115,7 +115,7 @@ TEST_F(Ctl, HelpVersionAndUsageErrors) {
         EXPECT_TRUE(help.out.contains(word)) << word;
     }
     EXPECT_EQ(run({"capture", "--help"}).status, 0);
-    EXPECT_EQ(run({"--version"}).out.trimmed(), "rq3118ctl 2.0");
+    EXPECT_EQ(run({"--version"}).out.trimmed(), "rq3118ctl " RQ3118_VERSION);
     for (const QStringList& bad :
          {QStringList{},
           {"frobnicate"},

@@ -128,7 +128,7 @@ int main(int argc, char* argv[]) {
         application = std::make_unique<QCoreApplication>(argc, argv);
     }
     QCoreApplication::setApplicationName(QStringLiteral("rq3118ctl"));
-    QCoreApplication::setApplicationVersion(QStringLiteral("2.0"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(RQ3118_VERSION));
     QStringList args = QCoreApplication::arguments().mid(1);
     if (args.isEmpty()) {
         rqctl::printErr(QStringLiteral("rq3118ctl: no command (see rq3118ctl --help)"));
@@ -140,7 +140,7 @@ int main(int argc, char* argv[]) {
         return rqctl::ExitOk;
     }
     if (command == u"--version") {
-        rqctl::printOut(QStringLiteral("rq3118ctl 2.0"));
+        rqctl::printOut(QStringLiteral("rq3118ctl " RQ3118_VERSION));
         return rqctl::ExitOk;
     }
     try {

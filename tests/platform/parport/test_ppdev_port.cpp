@@ -1,16 +1,20 @@
 // Protects the ppdev back end through its system-call seam: claiming and releasing, the base
 // address from the kernel's parport information, and the mapping of the three registers
 // (including the direction bit) onto the ppdev calls. An unclaimed or foreign address never
-// reaches the system.
+// reaches the system. A port that cannot be opened says why, and how to mend it.
 #include <gtest/gtest.h>
 #include <linux/ppdev.h>
 #include <sys/ioctl.h>
 
 #include <algorithm>
-
+#include <cerrno>
+#include <cstring>
 #include <map>
 
+#include "Fakes.h"
 #include "PpdevPort.h"
+#include "ProgramState.h"
+#include "WindowsVersion.h"
 
 using namespace rq;
 
@@ -20,8 +24,13 @@ namespace {
 class FakeSystem : public PpdevSystem {
 public:
     std::map<std::string, std::string> files;
+    // Every path that exists: device files, and the kernel's /proc and /sys entries.
     std::vector<std::string> devices{"/dev/parport0"};
+    std::map<std::string, int> openErrors;  // errno of an open that fails
+    std::map<std::string, std::string> groups{{"/dev/parport0", "lp"}};
+    std::string user = "alice";
     bool claimFails = false;
+    int claimError = EBUSY;
     std::vector<std::string> log;
     unsigned char data = 0, status = 0x78, control = 0x0C;
     int dir = -1;
@@ -31,7 +40,10 @@ public:
     }
     int open(const std::string& path) override {
         log.push_back("open " + path);
-        return exists(path) ? 7 : -1;
+        if (auto it = openErrors.find(path); it != openErrors.end()) {
+            return -it->second;
+        }
+        return exists(path) ? 7 : -ENOENT;
     }
     int close(int fd) override {
         log.push_back("close " + std::to_string(fd));
@@ -42,7 +54,7 @@ public:
         switch (request) {
             case PPCLAIM:
                 log.push_back("claim");
-                return claimFails ? -1 : 0;
+                return claimFails ? -claimError : 0;
             case PPRELEASE:
                 log.push_back("release");
                 return 0;
@@ -82,6 +94,11 @@ public:
         }
         return it->second;
     }
+    std::optional<std::string> groupOf(const std::string& path) override {
+        auto it = groups.find(path);
+        return it == groups.end() ? std::nullopt : std::optional<std::string>(it->second);
+    }
+    std::string userName() override { return user; }
 };
 
 constexpr const char* kBaseFile = "/proc/sys/dev/parport/parport0/base-addr";
@@ -190,4 +207,145 @@ TEST(PpdevPort, CardAboveTheSignedRangeIsReachedThroughSixteenBitAddresses) {
     sys.log.clear();
     EXPECT_EQ(port.InByte(static_cast<int16_t>(address + 1)), 0x80);
     EXPECT_EQ(sys.log, std::vector<std::string>{"rstatus"});
+}
+
+namespace {
+
+// The kernel's own lists as a machine shows them.
+constexpr const char* kDevicesWithPpdev = "Character devices:\n  1 mem\n 99 ppdev\n180 usb\n";
+constexpr const char* kDevicesWithoutPpdev = "Character devices:\n  1 mem\n  6 lp\n180 usb\n";
+constexpr const char* kPortEntry = "/proc/sys/dev/parport/parport0";
+constexpr const char* kLowLevelDriver = "/sys/module/parport_pc";
+
+PortProblem::Kind failedKind(FakeSystem& sys, PpdevPort& port) {
+    EXPECT_EQ(port.ClaimParallelPort(1, -1), 0);
+    EXPECT_FALSE(port.claimed());
+    return port.problem().kind;
+}
+
+}  // namespace
+
+TEST(PpdevPortProblems, PermissionDeniedNamesTheGroupAndTheCommandThatAddsTheUser) {
+    FakeSystem sys;
+    sys.openErrors["/dev/parport0"] = EACCES;
+    sys.groups["/dev/parport0"] = "lp";
+    sys.devices = {"/dev/parport0", kPortEntry, kLowLevelDriver};
+    sys.files["/proc/devices"] = kDevicesWithPpdev;
+    PpdevPort port(sys);
+    EXPECT_EQ(failedKind(sys, port), PortProblem::Kind::Permission);
+    const QString text = port.claimProblem();
+    EXPECT_TRUE(text.contains("/dev/parport0")) << text.toStdString();
+    EXPECT_TRUE(text.contains("group lp")) << text.toStdString();
+    EXPECT_TRUE(text.contains("sudo usermod -aG lp alice")) << text.toStdString();
+    EXPECT_TRUE(text.contains("log out")) << text.toStdString();
+
+    // A device given to another group (some distributions use "uucp") names that group.
+    sys.groups["/dev/parport0"] = "uucp";
+    sys.openErrors["/dev/parport0"] = EPERM;
+    PpdevPort other(sys);
+    failedKind(sys, other);
+    EXPECT_TRUE(other.claimProblem().contains("sudo usermod -aG uucp alice"));
+}
+
+TEST(PpdevPortProblems, MissingModulesAreToldApartFromAMissingPort) {
+    // No printer-port driver at all: neither the port nor ppdev.
+    {
+        FakeSystem sys;
+        sys.devices.clear();
+        sys.files["/proc/devices"] = kDevicesWithoutPpdev;
+        PpdevPort port(sys);
+        EXPECT_EQ(failedKind(sys, port), PortProblem::Kind::NoDriver);
+        EXPECT_TRUE(port.claimProblem().contains("sudo modprobe -a parport_pc ppdev"));
+    }
+    // The port driver found a port, but ppdev is not loaded, so there is no device file.
+    {
+        FakeSystem sys;
+        sys.devices = {kPortEntry, kLowLevelDriver};
+        sys.files["/proc/devices"] = kDevicesWithoutPpdev;
+        PpdevPort port(sys);
+        EXPECT_EQ(failedKind(sys, port), PortProblem::Kind::NoModule);
+        const QString text = port.claimProblem();
+        EXPECT_TRUE(text.contains("sudo modprobe ppdev")) << text.toStdString();
+        EXPECT_TRUE(text.contains("/etc/modules-load.d/ppdev.conf")) << text.toStdString();
+    }
+    // ppdev built into the kernel: /proc/devices lists it although /sys/module may not.
+    {
+        FakeSystem sys;
+        sys.devices = {"/dev/parport0", kLowLevelDriver};
+        sys.openErrors["/dev/parport0"] = ENXIO;  // "No such device or address"
+        sys.files["/proc/devices"] = kDevicesWithPpdev;
+        PpdevPort port(sys);
+        EXPECT_EQ(failedKind(sys, port), PortProblem::Kind::NoPort);
+        const QString text = port.claimProblem();
+        EXPECT_TRUE(text.contains("firmware set-up")) << text.toStdString();
+        EXPECT_TRUE(text.contains("USB printer adapters")) << text.toStdString();
+        EXPECT_FALSE(text.contains("modprobe")) << text.toStdString();
+    }
+    // ppdev is there, the port is known, only the device file is missing.
+    {
+        FakeSystem sys;
+        sys.devices = {kPortEntry, kLowLevelDriver};
+        sys.files["/proc/devices"] = kDevicesWithPpdev;
+        PpdevPort port(sys);
+        EXPECT_EQ(failedKind(sys, port), PortProblem::Kind::NoDeviceFile);
+        EXPECT_TRUE(port.claimProblem().contains("udevadm trigger"));
+    }
+    // ppdev present but no low-level driver: the port driver is what is missing.
+    {
+        FakeSystem sys;
+        sys.devices = {"/dev/parport0"};
+        sys.openErrors["/dev/parport0"] = ENODEV;
+        sys.files["/proc/devices"] = kDevicesWithPpdev;
+        PpdevPort port(sys);
+        EXPECT_EQ(failedKind(sys, port), PortProblem::Kind::NoDriver);
+    }
+}
+
+TEST(PpdevPortProblems, RefusedClaimAndOtherErrorsGiveTheSystemsReason) {
+    FakeSystem sys;
+    sys.files[kBaseFile] = "888";
+    sys.claimFails = true;
+    PpdevPort port(sys);
+    EXPECT_EQ(failedKind(sys, port), PortProblem::Kind::Busy);
+    EXPECT_TRUE(port.claimProblem().contains(QString::fromLocal8Bit(std::strerror(EBUSY))));
+    EXPECT_TRUE(port.claimProblem().contains("sudo modprobe -r lp"));
+
+    // A later claim that works clears the account of the earlier failure.
+    sys.claimFails = false;
+    EXPECT_NE(port.ClaimParallelPort(1, -1), 0);
+    EXPECT_EQ(port.problem().kind, PortProblem::Kind::None);
+    EXPECT_TRUE(port.claimProblem().isEmpty());
+
+    FakeSystem io;
+    io.openErrors["/dev/parport0"] = EIO;
+    PpdevPort broken(io);
+    EXPECT_EQ(failedKind(io, broken), PortProblem::Kind::Other);
+    EXPECT_TRUE(broken.claimProblem().contains(QString::fromLocal8Bit(std::strerror(EIO))));
+}
+
+TEST(PpdevPortProblems, StartUpShowsTheReasonInTheClaimBoxThenGoesOnWithoutAPort) {
+    FakeSystem sys;
+    sys.devices.clear();
+    sys.files["/proc/devices"] = kDevicesWithoutPpdev;
+    PpdevPort port(sys);
+    ProgramState state;
+    test::FakeMessageBoxes boxes;
+    PlatformVersion onLinux;
+    onLinux.platformId = PlatformVersion::Linux;
+    InitialisePort(state, port, boxes, onLinux);
+    ASSERT_EQ(boxes.shown.size(), 2u);
+    EXPECT_TRUE(boxes.shown[0].text.startsWith("claim parallel port failed\n\n"));
+    EXPECT_TRUE(boxes.shown[0].text.contains("sudo modprobe -a parport_pc ppdev"));
+    EXPECT_EQ(boxes.shown[0].title, "");
+    EXPECT_EQ(boxes.shown[1].text, "This PC does not appear to have a Printer Port");
+    EXPECT_EQ(state.PortAddress, 0);
+}
+
+TEST(LinuxPpdevSystem, FailedCallsGiveTheirErrno) {
+    LinuxPpdevSystem sys;
+    EXPECT_EQ(sys.open("/nonexistent/parport0"), -ENOENT);
+    EXPECT_EQ(sys.ioctl(-1, PPCLAIM, nullptr), -EBADF);
+    EXPECT_EQ(sys.groupOf("/nonexistent"), std::nullopt);
+    EXPECT_TRUE(sys.groupOf("/").has_value());
+    EXPECT_FALSE(sys.userName().empty());
 }
