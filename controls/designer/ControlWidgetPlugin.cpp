@@ -30,13 +30,11 @@ QString ControlWidgetPlugin::domXml() const {
                "   <rect><x>0</x><y>0</y><width>%4</width><height>%5</height></rect>\n"
                "  </property>\n"
                " </widget>\n"
-               "%6"
                "</ui>\n")
         .arg(m_description.displayName.toHtmlEscaped(), m_description.className.toHtmlEscaped(),
              m_description.objectName.toHtmlEscaped())
         .arg(pixels.width())
-        .arg(pixels.height())
-        .arg(m_description.extraDomXml);
+        .arg(pixels.height());
 }
 
 QWidget* ControlWidgetPlugin::createWidget(QWidget* parent) {

@@ -21,8 +21,6 @@ struct ControlDescription {
     QString toolTip;
     QString whatsThis;
     QSize designTwips;  // the size the control makes itself at
-    // Extra text inside <ui> after the widget, e.g. the control's <customwidgets> block.
-    QString extraDomXml;
     std::function<host::HostedControl*(QWidget* parent)> create;
     std::function<QIcon()> icon;
 };

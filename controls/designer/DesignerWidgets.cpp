@@ -23,27 +23,6 @@ ControlDescription describe(const char* displayName, const char* objectName) {
     return d;
 }
 
-// A string property that is a name, not a text for people: single line and not translated.
-QString plainStrings(const QString& className, std::initializer_list<const char*> names) {
-    QString specs;
-    for (const char* name : names) {
-        specs += QStringLiteral(
-                     "    <stringpropertyspecification name=\"%1\" notr=\"true\" "
-                     "type=\"singleline\"/>\n")
-                     .arg(QString::fromLatin1(name));
-    }
-    return QStringLiteral(
-               " <customwidgets>\n"
-               "  <customwidget>\n"
-               "   <class>%1</class>\n"
-               "   <propertyspecifications>\n"
-               "%2"
-               "   </propertyspecifications>\n"
-               "  </customwidget>\n"
-               " </customwidgets>\n")
-        .arg(className, specs);
-}
-
 QList<ControlDescription> descriptions() {
     using namespace rq::controls;
     QList<ControlDescription> list;
@@ -54,7 +33,6 @@ QList<ControlDescription> descriptions() {
         "The program's message list: up to ten lines, each in its own colour. It fills from the "
         "top and then scrolls up one line per new line; its height snaps to whole lines.");
     status.designTwips = {2415, 1470};
-    status.extraDomXml = plainStrings(status.className, {"FontName"});
     status.icon = statusIcon;
     list << status;
 
