@@ -26,6 +26,7 @@
 #include "QuorFFTControl.h"
 #include "QuorHistogram.h"
 #include "QuorStatus.h"
+#include "ReadOut.h"
 #include "SetupRules.h"
 #include "StripChart.h"
 #include "ToggleButton.h"
@@ -211,12 +212,13 @@ void frmMainScreen::createControls() {
     picMaxMinBox->setPalette(white);
     designed(new QLabel(QStringLiteral("Max:"), picMaxMinBox), "Label2", 0, 0, 345, 195,
              QStringLiteral("Max:"));
-    lblMax = designed(new QLabel(QStringLiteral("0"), picMaxMinBox), "lblMax", 420, 0, 855, 195,
-                      QStringLiteral("Max"));
+    // The two read-outs are named by what they show; the captions beside them say which is which.
+    lblMax = designed(new QLabel(picMaxMinBox), "lblMax", 420, 0, 855, 195);
+    host::showReadOut(lblMax, QStringLiteral("0"));
     designed(new QLabel(QStringLiteral("Min:"), picMaxMinBox), "Label3", 0, 180, 345, 195,
              QStringLiteral("Min:"));
-    lblMin = designed(new QLabel(QStringLiteral("0"), picMaxMinBox), "lblMin", 420, 180, 855, 195,
-                      QStringLiteral("Min"));
+    lblMin = designed(new QLabel(picMaxMinBox), "lblMin", 420, 180, 855, 195);
+    host::showReadOut(lblMin, QStringLiteral("0"));
 
     stripDSO = designed(new StripChart(client), "stripDSO", 60, 1560, 7395, 2535,
                         QStringLiteral("Time-domain chart"));
@@ -640,8 +642,8 @@ void frmMainScreen::captureDispatch(int32_t n) {
 }
 
 void frmMainScreen::ShowMaxMin(double largest, double smallest) {
-    lblMax->setText(formatNumber(largest, u"0.0000"));
-    lblMin->setText(formatNumber(smallest, u"0.0000"));
+    host::showReadOut(lblMax, formatNumber(largest, u"0.0000"));
+    host::showReadOut(lblMin, formatNumber(smallest, u"0.0000"));
 }
 
 void frmMainScreen::cmdSample_Click() {
@@ -792,8 +794,7 @@ void frmMainScreen::chkHoldZoom_Click() {
 void frmMainScreen::showCursorText(const QString& text) {
     QString shown = text;
     shown.replace(u'\r', u'\n');
-    lblCursorInfo->setText(shown);
-    lblCursorInfo->setAccessibleName(shown);
+    host::showReadOut(lblCursorInfo, shown);
 }
 
 void frmMainScreen::stripDSO_CursorChange(int x) {

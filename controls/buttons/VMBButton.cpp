@@ -9,6 +9,7 @@
 #include "ControlRegistry.h"
 #include "DesignFont.h"
 #include "PropertyBag.h"
+#include "ReadOut.h"
 #include "Twips.h"
 
 namespace rq::controls {
@@ -93,8 +94,7 @@ QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, const 
     label->setTextFormat(Qt::PlainText);
     label->setAlignment(Qt::AlignCenter);
     label->setFont(font);
-    label->setText(text);
-    label->setAccessibleName(text);
+    host::showReadOut(label, text);
     return label;
 }
 
@@ -145,8 +145,7 @@ VMBButton::VMBButton(QWidget* parent) : HostedControl(parent), m_supplyText(Defa
 }
 
 void VMBButton::setLabelText(Switch& s, const QString& text) {
-    s.label->setText(text);
-    s.label->setAccessibleName(text);
+    host::showReadOut(s.label, text);
     s.face->setAccessibleName(text);
 }
 
@@ -198,8 +197,7 @@ void VMBButton::setEnableQS(bool value) {
 
 void VMBButton::setSupplyText(const QString& text) {
     m_supplyText = text;
-    m_captions[0]->setText(text);
-    m_captions[0]->setAccessibleName(text);
+    host::showReadOut(m_captions[0], text);
     for (Switch& s : m_switches) {
         if (s.mask == 0x20) {
             s.face->setAccessibleDescription(text);

@@ -11,6 +11,7 @@
 #include "BasicText.h"
 #include "ControlRegistry.h"
 #include "PropertyBag.h"
+#include "ReadOut.h"
 #include "Twips.h"
 
 namespace rq::controls {
@@ -52,8 +53,7 @@ constexpr int ReadOutValueLeft = 600;
 constexpr int ReadOutValueWidth = 1005;
 
 void showText(QLabel* label, const QString& text) {
-    label->setText(text);
-    label->setAccessibleName(text);
+    host::showReadOut(label, text);
 }
 
 QLabel* makeLabel(QWidget* parent, const char* name, const QString& text,

@@ -8,6 +8,7 @@
 #include "BasicText.h"
 #include "ControlRegistry.h"
 #include "PropertyBag.h"
+#include "ReadOut.h"
 #include "Twips.h"
 
 namespace rq::controls {
@@ -62,8 +63,7 @@ QLabel* makeLabel(QWidget* parent, const char* name, int index, const QString& t
     auto* label = makeIndexed<QLabel>(parent, name, index);
     label->setTextFormat(Qt::PlainText);
     label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    label->setText(text);
-    label->setAccessibleName(text);
+    host::showReadOut(label, text);
     host::setForeColour(label, DefaultLabelColour);
     return label;
 }
@@ -133,8 +133,7 @@ QuorHistogram::QuorHistogram(QWidget* parent)
 }
 
 void QuorHistogram::setCaption(QLabel* label, const QString& text) {
-    label->setText(text);
-    label->setAccessibleName(text);
+    host::showReadOut(label, text);
     fitToWidth(label);
 }
 

@@ -7,6 +7,7 @@
 #include "ControlRegistry.h"
 #include "DesignFont.h"
 #include "PropertyBag.h"
+#include "ReadOut.h"
 #include "Twips.h"
 
 namespace rq::controls {
@@ -64,8 +65,7 @@ QuorStatus::QuorStatus(QWidget* parent) : HostedControl(parent), m_panel(new QWi
 }
 
 void QuorStatus::setLine(int k, const QString& text) {
-    m_lblText[k]->setText(text);
-    m_lblText[k]->setAccessibleName(text);
+    host::showReadOut(m_lblText[k], text);
 }
 
 void QuorStatus::setLineFont(int k, const QFont& font) {

@@ -9,6 +9,7 @@
 #include "BasicText.h"
 #include "ControlRegistry.h"
 #include "PropertyBag.h"
+#include "ReadOut.h"
 #include "Twips.h"
 
 namespace rq::controls {
@@ -102,8 +103,7 @@ ToggleButton::ToggleButton(QWidget* parent)
 }
 
 void ToggleButton::applyText(QLabel* label, QFrame* face, const QString& text) {
-    label->setText(text);
-    label->setAccessibleName(text);
+    host::showReadOut(label, text);
     face->setAccessibleName(text);
 }
 

@@ -1,0 +1,140 @@
+// Protects the main window as a user meets it on the simulated board: the read-outs whose
+// accessible names are what they show.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QInputDialog>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <map>
+
+#include "ConfigFile.h"
+#include "DspProgram.h"
+#include "FaultSpec.h"
+#include "FrequencyList.h"
+#include "MainWindowHarness.h"
+#include "ResetBoard.h"
+#include "StripChart.h"
+#include "WidgetTest.h"
+#include "frmSetup.h"
+#include "frmSplash.h"
+
+using namespace rq;
+
+namespace {
+
+class MainWindowMenus : public test::WidgetTest, protected test::SimulatedProgram {
+protected:
+    void SetUp() override { startProgram(QStringLiteral("/SIM")); }
+    // What the setup window's Load does: reset, configuration, sample clock, download.
+    void load() {
+        ResetBoard(window->comms(), *window);
+        ASSERT_EQ(LoadConfigFile(*state, RQ_EXAMPLES_DIR "/RQ3118.CFG", boxes), 0);
+        state->CurrentSettings.EXEName = RQ_EXAMPLES_DIR "/VMB.EXE";
+        state->CurrentSettings.NumberOfSamples = 2;
+        FrequencyList frequencies;
+        Add_Frequency(*state, frequencies);
+        ASSERT_EQ(LoadDSPProgram(window->comms()), DspResult::Started);
+        state->CurrentSettings.ProgramLoaded = true;
+        window->enableCaptureButtons();
+    }
+    template <class T>
+    T* child(const char* name) {
+        T* w = window->findChild<T*>(QString::fromLatin1(name));
+        EXPECT_NE(w, nullptr) << name;
+        return w;
+    }
+    QAction* action(const char* name) { return child<QAction>(name); }
+    void click(const char* name) { QTest::mouseClick(child<QPushButton>(name), Qt::LeftButton); }
+    // Opens a menu as a popup and clicks the item, as a user does; a closed item does nothing.
+    void choose(const char* menuName, const char* itemName) {
+        auto* menu = child<QMenu>(menuName);
+        QAction* item = action(itemName);
+        ASSERT_TRUE(menu && item);
+        menu->popup(window->mapToGlobal(QPoint(10, 10)));
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(menu));
+        QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(item).center());
+        menu->hide();
+    }
+    // Every menu item (submenus included) and button, by name, with whether it can be used.
+    std::map<QString, bool> availability() {
+        std::map<QString, bool> out;
+        for (QMenu* menu : window->findChildren<QMenu*>()) {
+            for (QAction* a : menu->actions()) {
+                if (!a->objectName().isEmpty()) {
+                    out[a->objectName()] = a->isEnabled();
+                }
+            }
+        }
+        for (QPushButton* b : window->findChildren<QPushButton*>()) {
+            if (!b->objectName().isEmpty()) {
+                out[b->objectName()] = b->isEnabled();
+            }
+        }
+        return out;
+    }
+    // The three file items that stay closed while the board is busy.
+    QString fileItems() {
+        QString p;
+        for (const char* name : {"mnuSetup", "mnuLoadRawData", "mnuLoadFFTData"}) {
+            p += action(name)->isEnabled() ? u'1' : u'0';
+        }
+        return p;
+    }
+    // A modal window that opens meanwhile is closed at once and counted.
+    void closeModalWindows() {
+        auto* watch = new QTimer(window.get());
+        QObject::connect(watch, &QTimer::timeout, [this] {
+            if (QWidget* modal = QApplication::activeModalWidget()) {
+                ++modalsOpened;
+                modal->close();
+            }
+        });
+        watch->start(20);
+    }
+    int modalsOpened = 0;
+};
+
+}  // namespace
+
+// ---- Read-outs ------------------------------------------------------------------------------
+
+// Every label that shows text is named by that text: a caption by its caption, a read-out by
+// the value it shows now.
+void expectLabelsNamedByTheirText(const QWidget& window) {
+    for (const QLabel* label : window.findChildren<QLabel*>()) {
+        if (!label->text().isEmpty()) {
+            EXPECT_EQ(label->accessibleName(), label->text())
+                << qPrintable(label->objectName()) << " in " << qPrintable(window.objectName());
+        }
+    }
+}
+
+TEST_F(MainWindowMenus, ReadOutsAreNamedByWhatTheyShow) {
+    load();
+    click("cmdSample");
+    ASSERT_NE(child<QLabel>("lblMax")->text(), "0");
+    ASSERT_FALSE(child<QLabel>("lblSNRvalue")->text().isEmpty());
+    expectLabelsNamedByTheirText(*window);
+    Q_EMIT child<StripChart>("StripFFT")->CursorChange(11);
+    ASSERT_TRUE(child<QLabel>("lblCursorInfo")->isVisible());
+    expectLabelsNamedByTheirText(*window);
+    // A change of display mode rewrites the extremes in volts; the names follow.
+    const QString codes = child<QLabel>("lblMax")->text();
+    auto* mode = child<QComboBox>("cboDisplayMode");
+    mode->setCurrentIndex(1);
+    Q_EMIT mode->activated(1);
+    EXPECT_NE(child<QLabel>("lblMax")->text(), codes);
+    expectLabelsNamedByTheirText(*window);
+
+    frmSetup setup(*window);
+    expectLabelsNamedByTheirText(setup);
+    frmSplash splash(window.get());
+    expectLabelsNamedByTheirText(splash);
+}
