@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QWindow>
+#include <array>
 
 #include "BasicText.h"
 #include "Capture.h"
@@ -71,6 +72,36 @@ public:
     Busy& operator=(const Busy&) = delete;
 
 private:
+    frmMainScreen& m_w;
+};
+
+// Counts a capture, a continuous run or a reset. While one runs, the setup window and the file
+// loads stay closed: each resets the board or replaces the record under the running handler.
+// The last one out gives the items back the states they had.
+class frmMainScreen::BoardWork {
+public:
+    explicit BoardWork(frmMainScreen& w) : m_w(w) {
+        if (m_w.m_boardWork++ == 0) {
+            for (int k = 0; k < 3; ++k) {
+                m_w.m_fileItemsEnabled[k] = items()[k]->isEnabled();
+                items()[k]->setEnabled(false);
+            }
+        }
+    }
+    ~BoardWork() {
+        if (--m_w.m_boardWork == 0) {
+            for (int k = 0; k < 3; ++k) {
+                items()[k]->setEnabled(m_w.m_fileItemsEnabled[k]);
+            }
+        }
+    }
+    BoardWork(const BoardWork&) = delete;
+    BoardWork& operator=(const BoardWork&) = delete;
+
+private:
+    std::array<QAction*, 3> items() const {
+        return {m_w.mnuSetup, m_w.mnuLoadRawData, m_w.mnuLoadFFTData};
+    }
     frmMainScreen& m_w;
 };
 
@@ -648,6 +679,7 @@ void frmMainScreen::ShowMaxMin(double largest, double smallest) {
 
 void frmMainScreen::cmdSample_Click() {
     Busy busy(*this);
+    BoardWork work(*this);
     cmdSample->setEnabled(false);
     TakeSamples();
     cmdSample->setEnabled(true);
@@ -656,6 +688,7 @@ void frmMainScreen::cmdSample_Click() {
 
 void frmMainScreen::cmdContSample_Click() {
     Busy busy(*this);
+    BoardWork work(*this);
     m_continuousSampling = true;
     cmdSample->setEnabled(false);
     cmdStopSampling->setEnabled(true);
@@ -682,6 +715,7 @@ void frmMainScreen::cmdStopSampling_Click() {
 
 void frmMainScreen::cmdReset_Click() {
     Busy busy(*this);
+    BoardWork work(*this);
     ResetBoard(*m_comms, *this);
 }
 

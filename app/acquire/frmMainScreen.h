@@ -150,6 +150,7 @@ private Q_SLOTS:
 
 private:
     class Busy;
+    class BoardWork;
     class ChartMembers;
     class ControlAnalysis;
 
@@ -193,6 +194,10 @@ private:
     CaptureTimings m_timings;
     bool m_continuousSampling = false;
     int m_busy = 0;
+    // Captures, continuous runs and resets in progress, and the states of the file items they
+    // make unavailable, as they were before the first of them began.
+    int m_boardWork = 0;
+    bool m_fileItemsEnabled[3] = {};
     bool m_closePending = false;
     bool m_unloaded = false;
 

@@ -1,11 +1,11 @@
-// Protects the main window as a user meets it on the simulated board: the read-outs whose
-// accessible names are what they show.
+// Protects the main window's menus as a user meets them on the simulated board: the file items
+// that stay closed while the board is busy, and the read-outs whose accessible names are what
+// they show.
 #include <gtest/gtest.h>
 
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
-#include <QInputDialog>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -102,6 +102,77 @@ protected:
 };
 
 }  // namespace
+
+// ---- File items while the board is busy -----------------------------------------------------
+
+TEST_F(MainWindowMenus, ContinuousRunClosesSetupAndLoadsAndGivesThemBack) {
+    load();
+    const std::map<QString, bool> before = availability();
+    ASSERT_EQ(fileItems(), "110");  // "Load FFT Data" is created unavailable
+    closeModalWindows();
+    std::map<QString, bool> during;
+    QString fileDuring;
+    int capturesBeforeSetup = 0;
+    QTimer::singleShot(150, [&] {
+        during = availability();
+        fileDuring = fileItems();
+        // The user goes for the setup window, by the menu and by the action itself.
+        choose("mnuFile", "mnuSetup");
+        action("mnuSetup")->trigger();
+        capturesBeforeSetup = board->captureCount();
+        QTimer::singleShot(100, [&] { click("cmdStopSampling"); });
+    });
+    click("cmdContSample");
+    EXPECT_EQ(fileDuring, "000");
+    EXPECT_EQ(modalsOpened, 0) << "the setup window opened during the run";
+    EXPECT_GT(board->captureCount(), capturesBeforeSetup);  // the run went on meanwhile
+    // Every other item and button is as the run alone sets it.
+    std::map<QString, bool> expected = before;
+    expected["mnuSetup"] = expected["mnuLoadRawData"] = expected["mnuLoadFFTData"] = false;
+    for (const char* name :
+         {"cmdSample", "cmdContSample", "cmdReset", "cmdQuit", "cmdPowerDown", "cmdPowerUp"}) {
+        expected[name] = false;
+    }
+    expected["cmdStopSampling"] = true;
+    EXPECT_EQ(during, expected);
+    EXPECT_EQ(lines().last(), "Continuous Sampling Stopped");
+    EXPECT_EQ(availability(), before);
+}
+
+TEST_F(MainWindowMenus, SingleCaptureAndResetCloseTheItemsUntilTheLastEnds) {
+    load();
+    board->setFaults(parseFaultSpec("endless-capture").value());
+    QString waiting, afterNestedReset;
+    QTimer::singleShot(100, [&] {
+        waiting = fileItems();
+        // Reset can be pressed while a capture waits; its end must not open the items early.
+        click("cmdReset");
+        afterNestedReset = fileItems();
+        state->TimedOut = true;  // the watchdog's tick
+    });
+    click("cmdSample");
+    EXPECT_EQ(waiting, "000");
+    EXPECT_EQ(afterNestedReset, "000");
+    EXPECT_EQ(fileItems(), "110");
+
+    // The board hangs in its endless capture until its button is pressed.
+    board->setFaults({});
+    board->pressResetButton();
+    QString resetting;
+    QTimer::singleShot(0, [&] { resetting = fileItems(); });
+    click("cmdReset");
+    EXPECT_EQ(lines(), QStringList{"Board Reset"});
+    EXPECT_EQ(resetting, "000");
+    EXPECT_EQ(fileItems(), "110");
+}
+
+TEST_F(MainWindowMenus, ItemsClosedBeforeTheRunStayClosedAfterIt) {
+    load();
+    action("mnuLoadRawData")->setEnabled(false);
+    QTimer::singleShot(50, [&] { click("cmdStopSampling"); });
+    click("cmdContSample");
+    EXPECT_EQ(fileItems(), "100");
+}
 
 // ---- Read-outs ------------------------------------------------------------------------------
 
