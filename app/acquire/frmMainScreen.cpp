@@ -551,8 +551,9 @@ void frmMainScreen::ShowConfiguration() {
 
 void frmMainScreen::applyPortMenus() {
     PortMenuState& m = m_state.PortMenu;
-    // The entry of the port in use shows it.
-    if (!m.lpt1Checked && !m.lpt2Checked && !m.prnChecked) {
+    // The entry of the port in use shows it; with the simulated board no printer port is in use,
+    // so none is checked until the user picks one.
+    if (!m_env.simulated && !m.lpt1Checked && !m.lpt2Checked && !m.prnChecked) {
         m.lpt1Checked = m_state.PortAddress == LPT1Address;
         m.lpt2Checked = m_state.PortAddress == LPT2Address;
         m.prnChecked = m_state.PortAddress == PRNAddress;

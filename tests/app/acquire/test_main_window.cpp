@@ -128,7 +128,7 @@ TEST_F(MainWindowTest, StartsCentredWithTheSummaryAndTheDesignStates) {
     EXPECT_FALSE(child<QAction>("LoadEXE")->isEnabled());
     EXPECT_FALSE(child<QAction>("mnuLoadFFTData")->isEnabled());
     EXPECT_TRUE(child<QAction>("mnuSimulated")->isChecked());
-    EXPECT_TRUE(child<QAction>("mnuLPT1")->isChecked());
+    EXPECT_FALSE(child<QAction>("mnuLPT1")->isChecked());
     EXPECT_FALSE(child<QAction>("mnuLPT2")->isEnabled());
     EXPECT_FALSE(child<QAction>("mnuPRN")->isEnabled());
 }

@@ -1,6 +1,6 @@
 // Protects the main window's menus as a user meets them on the simulated board: the file items
-// that stay closed while the board is busy, and the read-outs whose accessible names are what
-// they show.
+// that stay closed while the board is busy, the printer-port items, and the read-outs whose
+// accessible names are what they show.
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -172,6 +172,26 @@ TEST_F(MainWindowMenus, ItemsClosedBeforeTheRunStayClosedAfterIt) {
     QTimer::singleShot(50, [&] { click("cmdStopSampling"); });
     click("cmdContSample");
     EXPECT_EQ(fileItems(), "100");
+}
+
+// ---- Printer-port items ---------------------------------------------------------------------
+
+TEST_F(MainWindowMenus, SimulatedBoardLeavesThePortItemsUncheckedUntilOneIsChosen) {
+    EXPECT_TRUE(action("mnuSimulated")->isChecked());
+    for (const char* name : {"mnuLPT1", "mnuLPT2", "mnuPRN"}) {
+        EXPECT_FALSE(action(name)->isChecked()) << name;
+    }
+    // The address the board answers at keeps the other two closed.
+    EXPECT_TRUE(action("mnuLPT1")->isEnabled());
+    EXPECT_FALSE(action("mnuLPT2")->isEnabled());
+    EXPECT_FALSE(action("mnuPRN")->isEnabled());
+
+    state->PortAddress = 0;
+    choose("mnuPrinterPort", "mnuLPT1");
+    EXPECT_EQ(state->PortAddress, LPT1Address);
+    EXPECT_TRUE(action("mnuLPT1")->isChecked());
+    EXPECT_FALSE(action("mnuLPT2")->isChecked() || action("mnuPRN")->isChecked());
+    EXPECT_TRUE(action("mnuSimulated")->isChecked());
 }
 
 // ---- Read-outs ------------------------------------------------------------------------------
