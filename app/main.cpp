@@ -11,6 +11,7 @@
 #include "ProgramState.h"
 #include "SettingsStore.h"
 #include "SimBoard.h"
+#include "SimBoardMenu.h"
 #include "WindowsVersion.h"
 #include "frmMainScreen.h"
 
@@ -75,6 +76,9 @@ int main(int argc, char* argv[]) {
     env.platform = rq::queryPlatformVersion();
     env.simulated = simulated;
     rq::frmMainScreen window(env);
+    if (sim) {
+        window.addPortMenuItems(rq::simulatedBoardMenuItems(*sim, &window));
+    }
     window.show();
     return app.exec();
 }

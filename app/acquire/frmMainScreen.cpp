@@ -336,6 +336,7 @@ void frmMainScreen::createMenus() {
 
     QMenu* port = bar->addMenu(QStringLiteral("&Printer Port"));
     port->setObjectName(QStringLiteral("mnuPrinterPort"));
+    mnuPrinterPort = port;
     mnuLPT1 = item(port, "mnuLPT1", QStringLiteral("LPT1"));
     mnuLPT2 = item(port, "mnuLPT2", QStringLiteral("LPT2"));
     mnuPRN = item(port, "mnuPRN", QStringLiteral("PRN"));
@@ -564,6 +565,14 @@ void frmMainScreen::applyPortMenus() {
     mnuLPT1->setChecked(m.lpt1Checked);
     mnuLPT2->setChecked(m.lpt2Checked);
     mnuPRN->setChecked(m.prnChecked);
+}
+
+void frmMainScreen::addPortMenuItems(const QList<QAction*>& items) {
+    if (items.isEmpty()) {
+        return;
+    }
+    mnuPrinterPort->addSeparator();
+    mnuPrinterPort->addActions(items);
 }
 
 void frmMainScreen::mnuLPT1_Click() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QMainWindow>
 #include <memory>
 
@@ -18,6 +19,7 @@ class QComboBox;
 class QFrame;
 class QLabel;
 class QListWidget;
+class QMenu;
 class QPushButton;
 
 namespace rq {
@@ -89,6 +91,9 @@ public:
     // The record length changed: the next plot resets the x-ranges, and "Hold Zoom" is
     // unchecked.
     void resetZoom();
+
+    // Items the program adds at the end of the "Printer Port" menu (the simulated board's).
+    void addPortMenuItems(const QList<QAction*>& items);
 
     CommsFunctions& comms() { return *m_comms; }
     ProgramState& state() { return m_state; }
@@ -243,6 +248,7 @@ private:
     QAction* mnuPRN = nullptr;
     QAction* mnuSimulated = nullptr;
     QAction* mnuAbout = nullptr;
+    QMenu* mnuPrinterPort = nullptr;
 };
 
 // The registry of the five control libraries, as the program's windows create their controls.

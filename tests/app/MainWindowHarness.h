@@ -16,6 +16,7 @@
 #include "QuorStatus.h"
 #include "SettingsStore.h"
 #include "SimBoard.h"
+#include "SimBoardMenu.h"
 #include "frmMainScreen.h"
 
 inline void PrintTo(const QString& s, std::ostream* os) {
@@ -70,6 +71,8 @@ protected:
         env.dialogs = &dialogs;
         env.beeper = &beeper;
         window = std::make_unique<frmMainScreen>(env);
+        // The simulated board's own menu items, as the program adds them.
+        window->addPortMenuItems(simulatedBoardMenuItems(*board, window.get()));
         window->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
     }

@@ -1,11 +1,12 @@
 // Protects the main window's menus as a user meets them on the simulated board: the file items
-// that stay closed while the board is busy, the printer-port items, and the read-outs whose
-// accessible names are what they show.
+// that stay closed while the board is busy, the printer-port items, the simulated board's RESET
+// button and fault submenu, and the read-outs whose accessible names are what they show.
 #include <gtest/gtest.h>
 
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QInputDialog>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -192,6 +193,65 @@ TEST_F(MainWindowMenus, SimulatedBoardLeavesThePortItemsUncheckedUntilOneIsChose
     EXPECT_TRUE(action("mnuLPT1")->isChecked());
     EXPECT_FALSE(action("mnuLPT2")->isChecked() || action("mnuPRN")->isChecked());
     EXPECT_TRUE(action("mnuSimulated")->isChecked());
+}
+
+// ---- The simulated board's own items --------------------------------------------------------
+
+TEST_F(MainWindowMenus, BoardRecoversFromAHungCaptureByItsResetButton) {
+    EXPECT_TRUE(action("mnuSimFault_none")->isChecked());
+    load();
+    choose("mnuSimFault", "mnuSimFault_endless-capture");
+    EXPECT_TRUE(board->settings().faults.endlessCapture);
+    EXPECT_TRUE(action("mnuSimFault_endless-capture")->isChecked());
+    click("cmdSample");
+    EXPECT_EQ(lines().last(), "Data Upload Failure");
+    // The hung board does not answer the reset command.
+    click("cmdReset");
+    ASSERT_FALSE(boxes.shown.empty());
+    EXPECT_EQ(boxes.shown.back().title, "Reset Error");
+
+    choose("mnuPrinterPort", "mnuSimReset");
+    choose("mnuSimFault", "mnuSimFault_none");
+    EXPECT_EQ(board->settings().faults, SimBoardFaults{});
+    click("cmdReset");
+    EXPECT_EQ(lines(), QStringList{"Board Reset"});
+    load();
+    click("cmdSample");
+    EXPECT_EQ(lines().last(), "1024 Data Samples Uploaded");
+}
+
+TEST_F(MainWindowMenus, FaultsWithACountAskForIt) {
+    // Answers the question for the count once it is asked.
+    const auto answer = [this](int value, bool accept) {
+        auto* poll = new QTimer(window.get());
+        QObject::connect(poll, &QTimer::timeout, [=] {
+            if (auto* dialog = qobject_cast<QInputDialog*>(QApplication::activeModalWidget())) {
+                poll->deleteLater();
+                poll->stop();
+                dialog->setIntValue(value);
+                accept ? dialog->accept() : dialog->reject();
+            }
+        });
+        poll->start(10);
+    };
+    answer(2, true);
+    choose("mnuSimFault", "mnuSimFault_refuse");
+    EXPECT_EQ(board->settings().faults.refusedAcknowledges, 2);
+    EXPECT_TRUE(action("mnuSimFault_refuse")->isChecked());
+    // A cancelled question keeps the fault there was.
+    answer(7, false);
+    choose("mnuSimFault", "mnuSimFault_slow");
+    EXPECT_EQ(formatFaultSpec(board->settings().faults), "refuse=2");
+    EXPECT_TRUE(action("mnuSimFault_refuse")->isChecked());
+    EXPECT_FALSE(action("mnuSimFault_slow")->isChecked());
+    answer(40, true);
+    choose("mnuSimFault", "mnuSimFault_stop-after");
+    EXPECT_EQ(formatFaultSpec(board->settings().faults), "stop-after=40");
+    choose("mnuSimFault", "mnuSimFault_stuck-low");
+    EXPECT_EQ(formatFaultSpec(board->settings().faults), "stuck-low=0");
+    choose("mnuSimFault", "mnuSimFault_no-board");
+    EXPECT_EQ(formatFaultSpec(board->settings().faults), "no-board");
+    EXPECT_TRUE(action("mnuSimFault_no-board")->isChecked());
 }
 
 // ---- Read-outs ------------------------------------------------------------------------------
