@@ -117,6 +117,11 @@ TEST_F(MainWindowChartsTest, GridBoxesShowAtOnceOnTheTimeChartOnly) {
             EXPECT_EQ(picture(fft), spectrum) << box;
         }
     }
+    // Both grids on over a record held at its zoom, for a person to look at.
+    clickBox("chkHGrid");
+    clickBox("chkVGrid");
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(test::savePng(window.get(), "main_window_grids_hold_zoom.png"));
 }
 
 TEST_F(MainWindowChartsTest, TickPointsShowAtOnceOnBothCharts) {
