@@ -22,9 +22,9 @@ class StripPlot;
 // The chart shows what it is given by itself: a write that changes what is shown (the trace, a
 // range, the grids, the point marks) marks the chart, and a marked chart replots once at the next
 // turn of the event loop, however many writes came before; a trace cleared and loaded again with
-// the same points changes nothing. redraw() replots a marked chart at
-// once instead, so a record the program loads and then redraws costs one replot. Every value
-// reads back exactly as written; what is shown is derived from them:
+// the same points changes nothing. redraw() replots a marked chart at once instead, so a record
+// the program loads and then redraws costs one replot. Every value reads back exactly as
+// written; what is shown is derived from them:
 // - x: point i of the trace stands at x = i. The x-range shown is xMinimum..xMaximum; while
 //   xMaximum is not above xMinimum it spans the points loaded (0..count - 1, at least 0..1).
 //   lastPoint and pointsShown are kept for the program and do not change the drawing.
@@ -116,7 +116,8 @@ public:
     Range shownYRange() const;
     // The point under the cursor line, counted from 1; 0 while no cursor shows.
     int cursorPoint() const { return m_cursorPoint; }
-    // Full replots since construction (redraws, zooms, resizes), for tests and measurements.
+    // Full replots since construction (redraws, turns of the event loop after a write, zooms,
+    // resizes), for tests and measurements.
     int replotCount() const { return m_replotCount; }
 
 Q_SIGNALS:
