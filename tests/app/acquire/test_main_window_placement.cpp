@@ -4,6 +4,7 @@
 // where the frame is drawn by the window manager after the window shows.
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QTest>
@@ -33,11 +34,17 @@ protected:
         return saved();
     }
     void settle() {
-        if (QGuiApplication::platformName() != QLatin1String("offscreen")) {
-            // The frame turns up a little after the window, then the window is laid out again.
-            QTRY_VERIFY_WITH_TIMEOUT(window->frameGeometry() != window->geometry(), 5000);
-            QTest::qWait(300);
+        if (QGuiApplication::platformName() == QLatin1String("offscreen")) {
+            return;
         }
+        // The frame turns up a little after the window, then the window is laid out again.
+        QElapsedTimer waited;
+        waited.start();
+        while (window->frameGeometry() == window->geometry() && waited.elapsed() < 5000) {
+            QTest::qWait(20);
+        }
+        ASSERT_NE(window->frameGeometry(), window->geometry()) << "no window manager framed it";
+        QTest::qWait(300);
     }
     Position saved() {
         QSettingsStore s(dir.path());
