@@ -11,7 +11,7 @@ packages=(
   libqcustomplot-dev libqcustomplot2.1-qt6
   qt6-svg-dev qt6-tools-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev libfftw3-dev
-  xvfb xauth fonts-dejavu-core
+  xvfb xauth openbox x11-utils fonts-dejavu-core
   fonts-liberation2
   help2man desktop-file-utils
 )

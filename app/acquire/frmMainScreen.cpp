@@ -444,29 +444,59 @@ void frmMainScreen::Form_Unload() {
 
 // ---- Placement ------------------------------------------------------------------------------
 
-// The design gives the window's outer place and size. Before the window is first shown the
-// platform may not know its frame yet, so the outer rectangle asked for is kept and laid out
-// again once the frame is there.
+// The design, the centring and the store give the window's outer frame. The place is the
+// frame's (a move of a window places its frame, also before a window manager has drawn one);
+// the size asked of the platform is the inner one, which needs the frame's size. That is known
+// only once a window manager has framed the shown window, so the outer rectangle asked for is
+// kept and laid out again when the frame turns up.
 QRect frmMainScreen::outerTwips() const {
     return m_shown ? host::toTwips(frameGeometry()) : m_outer;
 }
 
+QMargins frmMainScreen::frameNow() const {
+    const QWindow* handle = windowHandle();
+    return handle ? handle->frameMargins() : QMargins();
+}
+
 void frmMainScreen::setOuterTwips(const QRect& twips) {
     m_outer = twips;
-    const QWindow* handle = windowHandle();
-    const QMargins frame = handle ? handle->frameMargins() : QMargins();
+    m_frame = frameNow();
+    m_framePending = m_frame.isNull();
     const QRect px = host::toPixels(twips);
-    setGeometry(px.left() + frame.left(), px.top() + frame.top(),
-                std::max(1, px.width() - frame.left() - frame.right()),
-                std::max(1, px.height() - frame.top() - frame.bottom()));
+    resize(std::max(1, px.width() - m_frame.left() - m_frame.right()),
+           std::max(1, px.height() - m_frame.top() - m_frame.bottom()));
+    move(px.topLeft());
+}
+
+void frmMainScreen::frameChanged() {
+    if (m_shown && m_framePending && frameNow() != m_frame) {
+        setOuterTwips(m_outer);
+    }
 }
 
 void frmMainScreen::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
     if (!m_shown) {
         m_shown = true;
-        setOuterTwips(m_outer);
+        frameChanged();
     }
+}
+
+void frmMainScreen::moveEvent(QMoveEvent* event) {
+    QMainWindow::moveEvent(event);
+    frameChanged();
+}
+
+ScreenAreas frmMainScreen::screens() const {
+    ScreenAreas areas;
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        areas.available.push_back(host::toTwips(screen->availableGeometry()));
+    }
+    if (const QScreen* primary = QGuiApplication::primaryScreen()) {
+        areas.primary = host::toTwips(primary->geometry());
+        areas.primaryAvailable = host::toTwips(primary->availableGeometry());
+    }
+    return areas;
 }
 
 double frmMainScreen::left() const {
@@ -504,6 +534,7 @@ void frmMainScreen::setHeight(double twips) {
 
 void frmMainScreen::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
+    frameChanged();
     Form_Resize();
 }
 

@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QMainWindow>
+#include <QMargins>
 #include <memory>
 
 #include "Analysis.h"
@@ -79,6 +80,7 @@ public:
     void setTop(double twips) override;
     void setWidth(double twips) override;
     void setHeight(double twips) override;
+    ScreenAreas screens() const override;
     void ShowConfiguration() override;
 
     // ResetNotifications.
@@ -136,6 +138,7 @@ public Q_SLOTS:
 protected:
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -161,6 +164,9 @@ private:
 
     QRect outerTwips() const;
     void setOuterTwips(const QRect& twips);
+    QMargins frameNow() const;
+    // The frame turned up or changed while the window waits for one: the outer frame again.
+    void frameChanged();
     void createControls();
     void createMenus();
     void Form_Load();
@@ -193,7 +199,9 @@ private:
     std::unique_ptr<MainCharts> m_charts;
     std::unique_ptr<ControlAnalysis> m_analysis;
     MainLayout m_layout;
-    QRect m_outer;  // the outer place asked for, in twips, until the window shows
+    QRect m_outer;               // the outer frame asked for last, in twips
+    QMargins m_frame;            // the frame it was laid out with
+    bool m_framePending = true;  // laid out without a frame: again when one turns up
     bool m_shown = false;
 
     CaptureTimings m_timings;

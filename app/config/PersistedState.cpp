@@ -1,5 +1,6 @@
 #include "PersistedState.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <optional>
 
@@ -50,7 +51,30 @@ QString singleText(double value) {
     return QString::fromLatin1(buf);
 }
 
+// 20 px of title bar and the 100 px of it a user needs to take hold of the window.
+constexpr int TitleBarHeight = 20 * 15;
+constexpr int TitleBarGrip = 100 * 15;
+
 }  // namespace
+
+QRect placeRestoredWindow(const QRect& outer, const ScreenAreas& screens) {
+    const QRect titleBar(outer.left(), outer.top(), outer.width(), TitleBarHeight);
+    for (const QRect& area : screens.available) {
+        const QRect onScreen = titleBar.intersected(area);
+        if (onScreen.width() >= TitleBarGrip && onScreen.height() >= TitleBarHeight) {
+            return outer;
+        }
+    }
+    if (screens.available.empty()) {
+        return outer;
+    }
+    const QRect& area = screens.primaryAvailable;
+    const int width = std::min(outer.width(), area.width());
+    const int height = std::min(outer.height(), area.height());
+    const QRect& screen = screens.primary;
+    return QRect(screen.left() + (screen.width() - width) / 2,
+                 screen.top() + (screen.height() - height) / 2, width, height);
+}
 
 void RestoreSettings(ProgramState& state, SettingsStore& store, MainWindowPlacement& window) {
     Settings& s = state.CurrentSettings;
@@ -69,6 +93,17 @@ void RestoreSettings(ProgramState& state, SettingsStore& store, MainWindowPlacem
                  [&](double v) { window.setWidth(v); });
         position(QStringLiteral("Height"), QStringLiteral("7170"),
                  [&](double v) { window.setHeight(v); });
+        // Clamped first: a stored value may be any single-precision number.
+        const auto twips = [](double v) { return static_cast<int>(std::clamp(v, -1e9, 1e9)); };
+        const QRect read(twips(window.left()), twips(window.top()), twips(window.width()),
+                         twips(window.height()));
+        const QRect placed = placeRestoredWindow(read, window.screens());
+        if (placed != read) {
+            window.setWidth(placed.width());
+            window.setHeight(placed.height());
+            window.setLeft(placed.left());
+            window.setTop(placed.top());
+        }
 
         assignInteger(s.DataFormat, get(kConfiguration, QStringLiteral("DataFormat"), "0"));
         if (const std::optional<bool> b =

@@ -1,12 +1,29 @@
 #pragma once
 
+#include <QRect>
+#include <vector>
+
 #include "ProgramState.h"
 #include "SettingsStore.h"
 
 namespace rq {
 
-// The main window as the persisted state sees it: its geometry in twips and its configuration
-// summary.
+// The screens a restored window may land on, in twips: each screen's available area (without
+// panels and docks), and the primary screen's whole area and available area.
+struct ScreenAreas {
+    std::vector<QRect> available;
+    QRect primary;
+    QRect primaryAvailable;
+};
+
+// Where a restored main window goes, its outer frame in twips: as read, unless less than
+// 100 x 20 px of its title bar (the frame's top 20 px) lies on one screen's available area;
+// then a width or height larger than the primary screen's available area is cut to it, and the
+// window is centred on the primary screen as at start-up. Without screens, as read.
+QRect placeRestoredWindow(const QRect& outer, const ScreenAreas& screens);
+
+// The main window as the persisted state sees it: its geometry in twips (its outer frame), the
+// screens it may go to, and its configuration summary.
 class MainWindowPlacement {
 public:
     virtual ~MainWindowPlacement() = default;
@@ -18,13 +35,15 @@ public:
     virtual void setTop(double twips) = 0;
     virtual void setWidth(double twips) = 0;
     virtual void setHeight(double twips) = 0;
+    virtual ScreenAreas screens() const { return {}; }
     virtual void ShowConfiguration() = 0;
 };
 
 inline const QString StoreApplication = QStringLiteral("VelmarBoard");
 
 // "/GET": the main window's position and the configuration from the store (each value set as
-// soon as it is read; a value that does not convert keeps the member as it was), then the
+// soon as it is read; a value that does not convert keeps the member as it was; once the four
+// position keys are read, a place off every screen is moved by placeRestoredWindow), then the
 // configuration summary. In any case EchoComms from "/E".
 void RestoreSettings(ProgramState& state, SettingsStore& store, MainWindowPlacement& window);
 // "/SAVE": position, then configuration.

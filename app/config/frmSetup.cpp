@@ -482,6 +482,19 @@ void frmSetup::cmdCancel_Click() {
     close();
 }
 
+void frmSetup::keyPressEvent(QKeyEvent* event) {
+    if (!event->matches(QKeySequence::Cancel)) {
+        QDialog::keyPressEvent(event);
+        return;
+    }
+    // Escape is a click on Cancel while Cancel may put the snapshot back, else on Close. As with
+    // a click, the button takes the focus first, so that a box being edited runs its rules.
+    QPushButton* button = cmdCancel->isEnabled() ? cmdCancel : cmdClose;
+    button->setFocus(Qt::MouseFocusReason);
+    button->click();
+    event->accept();
+}
+
 void frmSetup::done(int result) {
     if (m_loading) {
         m_closePending = true;

@@ -106,6 +106,11 @@ StripChart::StripChart(QWidget* parent) : QWidget(parent), m_plot(new StripPlot(
     m_cursorLine->setPen(QPen(CursorColour, 0));
     m_cursorLine->setVisible(false);
 
+    // Any replot, ours or the plot's own (a resize, a zoom), shows everything written so far.
+    connect(m_plot, &QCustomPlot::beforeReplot, this, [this] {
+        m_changed = false;
+        m_drawnTrace = m_trace->data();
+    });
     showProgramXRange();
     showProgramYRange();
     m_plot->replot();
@@ -115,7 +120,9 @@ StripChart::StripChart(QWidget* parent) : QWidget(parent), m_plot(new StripPlot(
 StripChart::~StripChart() = default;
 
 void StripChart::clear() {
-    m_trace->data()->clear();
+    // A fresh container, so that the one last drawn stays to compare the next load with.
+    m_trace->setData(QSharedPointer<QCPGraphDataContainer>::create());
+    queueReplot();
     m_pointCount = 0;
 }
 
@@ -127,8 +134,11 @@ void StripChart::loadTrace(std::span<const double> values) {
     for (size_t i = 0; i < values.size(); ++i) {
         points[qsizetype(i)] = QCPGraphData(double(i), values[i]);
     }
-    m_trace->data()->set(points, true);
+    auto data = QSharedPointer<QCPGraphDataContainer>::create();
+    data->set(points, true);
+    m_trace->setData(data);
     m_pointCount = int(values.size());
+    queueReplot();
     if (m_xMaximum <= m_xMinimum) {
         showProgramXRange();
     }
@@ -173,11 +183,21 @@ void StripChart::setYBottom(double value) {
 
 void StripChart::setGridFlags(int32_t flags) {
     m_gridFlags = flags;
-    m_plot->yAxis->grid()->setVisible((flags & HorizontalGrid) != 0);
-    m_plot->xAxis->grid()->setVisible((flags & VerticalGrid) != 0);
+    QCPGrid* horizontal = m_plot->yAxis->grid();
+    QCPGrid* vertical = m_plot->xAxis->grid();
+    const bool showHorizontal = (flags & HorizontalGrid) != 0;
+    const bool showVertical = (flags & VerticalGrid) != 0;
+    if (horizontal->visible() != showHorizontal || vertical->visible() != showVertical) {
+        horizontal->setVisible(showHorizontal);
+        vertical->setVisible(showVertical);
+        markChanged();
+    }
 }
 
 void StripChart::setPointMarks(bool on) {
+    if (on != m_pointMarks) {
+        markChanged();
+    }
     m_pointMarks = on;
     m_trace->setScatterStyle(on ? QCPScatterStyle(QCPScatterStyle::ssPlus, TraceColour, 5)
                                 : QCPScatterStyle(QCPScatterStyle::ssNone));
@@ -196,7 +216,49 @@ void StripChart::setZoomHandles(int32_t handles) {
 }
 
 void StripChart::redraw() {
-    m_plot->replot();
+    if (needsReplot()) {
+        m_plot->replot();
+    }
+}
+
+bool StripChart::needsReplot() const {
+    if (m_changed) {
+        return true;
+    }
+    // The program clears and reloads the same record more than once in a dispatch: only a
+    // trace that differs from the one on screen needs drawing.
+    const QSharedPointer<QCPGraphDataContainer> now = m_trace->data();
+    if (now == m_drawnTrace) {
+        return false;
+    }
+    if (!m_drawnTrace || now->size() != m_drawnTrace->size()) {
+        return true;
+    }
+    return !std::equal(now->constBegin(), now->constEnd(), m_drawnTrace->constBegin(),
+                       [](const QCPGraphData& a, const QCPGraphData& b) {
+                           return a.key == b.key && a.value == b.value;
+                       });
+}
+
+void StripChart::markChanged() {
+    m_changed = true;
+    queueReplot();
+}
+
+void StripChart::queueReplot() {
+    if (m_replotQueued) {
+        return;
+    }
+    m_replotQueued = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_replotQueued = false;
+            if (needsReplot()) {
+                m_plot->replot();
+            }
+        },
+        Qt::QueuedConnection);
 }
 
 StripChart::Range StripChart::shownXRange() const {
@@ -216,7 +278,10 @@ void StripChart::showProgramXRange() {
         lower = 0;
         upper = std::max(m_pointCount - 1, 1);
     }
-    m_plot->xAxis->setRange(lower, upper);
+    if (m_plot->xAxis->range() != QCPRange(lower, upper)) {
+        m_plot->xAxis->setRange(lower, upper);
+        markChanged();
+    }
 }
 
 void StripChart::showProgramYRange() {
@@ -230,7 +295,10 @@ void StripChart::showProgramYRange() {
         lower -= widen;
         upper += widen;
     }
-    m_plot->yAxis->setRange(lower, upper);
+    if (m_plot->yAxis->range() != QCPRange(lower, upper)) {
+        m_plot->yAxis->setRange(lower, upper);
+        markChanged();
+    }
 }
 
 void StripChart::moveCursorTo(double pixelX, bool report) {

@@ -1,10 +1,14 @@
 #pragma once
 
+#include <QSharedPointer>
 #include <QWidget>
 #include <cstdint>
 #include <span>
 
 class QCPGraph;
+class QCPGraphData;
+template <class DataType>
+class QCPDataContainer;
 class QCPItemStraightLine;
 class QCPLayer;
 
@@ -15,9 +19,12 @@ class StripPlot;
 // The strip chart both graphs of the main window are drawn with: one trace of points against
 // their index, on QCustomPlot.
 //
-// The program writes data, ranges and flags, then asks for a redraw: nothing it sets is drawn
-// before redraw(), so a record costs one replot however many values it writes. Every value reads
-// back exactly as written; what is shown is derived from them:
+// The chart shows what it is given by itself: a write that changes what is shown (the trace, a
+// range, the grids, the point marks) marks the chart, and a marked chart replots once at the next
+// turn of the event loop, however many writes came before; a trace cleared and loaded again with
+// the same points changes nothing. redraw() replots a marked chart at once instead, so a record
+// the program loads and then redraws costs one replot. Every value reads back exactly as
+// written; what is shown is derived from them:
 // - x: point i of the trace stands at x = i. The x-range shown is xMinimum..xMaximum; while
 //   xMaximum is not above xMinimum it spans the points loaded (0..count - 1, at least 0..1).
 //   lastPoint and pointsShown are kept for the program and do not change the drawing.
@@ -101,7 +108,7 @@ public:
     int32_t optionFlags() const { return m_optionFlags; }
     void setOptionFlags(int32_t flags) { m_optionFlags = flags; }
 
-    // Draws everything written since the last redraw.
+    // Draws at once whatever was written since the last replot; nothing when nothing was.
     void redraw();
 
     // What is shown now: the derived ranges, or a zoom.
@@ -109,7 +116,8 @@ public:
     Range shownYRange() const;
     // The point under the cursor line, counted from 1; 0 while no cursor shows.
     int cursorPoint() const { return m_cursorPoint; }
-    // Full replots since construction (redraws, zooms, resizes), for tests and measurements.
+    // Full replots since construction (redraws, turns of the event loop after a write, zooms,
+    // resizes), for tests and measurements.
     int replotCount() const { return m_replotCount; }
 
 Q_SIGNALS:
@@ -134,6 +142,11 @@ private:
     // report: raise CursorChange even when the point is the one already under the cursor.
     void moveCursorTo(double pixelX, bool report);
     void hideCursor();
+    // Something shown has changed: one replot at the next turn of the event loop, or sooner.
+    void markChanged();
+    // A replot at the next turn if the trace then differs from the one drawn.
+    void queueReplot();
+    bool needsReplot() const;
 
     StripPlot* m_plot;
     QCPGraph* m_trace;
@@ -158,6 +171,9 @@ private:
     Drag m_drag = Drag::None;
     int m_cursorPoint = 0;
     int m_replotCount = 0;
+    bool m_changed = false;  // a range, grid or mark written since the last replot
+    QSharedPointer<QCPDataContainer<QCPGraphData>> m_drawnTrace;  // what the last replot drew
+    bool m_replotQueued = false;  // a replot is posted to the event loop
 };
 
 }  // namespace rq

@@ -1,5 +1,6 @@
 // Protects what is kept between runs: the switches that decide it, the keys, defaults and value
-// texts of the store, values that do not convert, and the time-out switch.
+// texts of the store, values that do not convert, where a restored window off every screen goes,
+// and the time-out switch.
 #include <gtest/gtest.h>
 
 #include <QTemporaryDir>
@@ -34,8 +35,15 @@ struct FakeWindow : MainWindowPlacement {
         h = v;
         order << "Height";
     }
+    ScreenAreas screens() const override { return areas; }
     void ShowConfiguration() override { ++summaries; }
+    ScreenAreas areas;
 };
+
+// A 1280 x 1024 px screen with a 30 px panel at its bottom, in twips.
+ScreenAreas oneScreen() {
+    return {{QRect(0, 0, 19200, 14910)}, QRect(0, 0, 19200, 15360), QRect(0, 0, 19200, 14910)};
+}
 
 // Records the order of reads and writes on top of a real store.
 struct RecordingStore : QSettingsStore {
@@ -204,4 +212,68 @@ TEST(ReadTimeOutSwitch, DigitsAfterTheSwitch) {
         ReadTimeOutSwitch(state);
         EXPECT_EQ(state.CurrentSettings.TimeOut, r.expected) << r.line;
     }
+}
+
+// The design size centred on the 1280 x 1024 px screen, as at start-up.
+const QRect kCentred(4867, 4095, 9465, 7170);
+
+TEST(PlaceRestoredWindow, AWindowWhoseTitleBarCanBeTakenHoldOfStaysAsRead) {
+    const ScreenAreas screen = oneScreen();
+    for (const QRect r : {QRect(1500, 300, 10500, 8100), QRect(0, 0, 9465, 7170),
+                          // 100 px of title bar at the right edge, the whole bar at the bottom
+                          QRect(19200 - 1500, 0, 9465, 7170), QRect(0, 14910 - 300, 9465, 7170),
+                          // hanging off the left, and larger than the screen
+                          QRect(-9465 + 1500, 600, 9465, 7170), QRect(0, 0, 30000, 30000)}) {
+        EXPECT_EQ(placeRestoredWindow(r, screen), r) << r.x() << "," << r.y();
+    }
+}
+
+TEST(PlaceRestoredWindow, LessThan100By20PxOfTitleBarOnAScreenCentresOnThePrimary) {
+    const ScreenAreas screen = oneScreen();
+    for (const QRect r : {QRect(30000, 0, 9465, 7170), QRect(19200 - 1485, 0, 9465, 7170),
+                          QRect(-9465 + 1485, 0, 9465, 7170), QRect(0, -15, 9465, 7170),
+                          QRect(0, 14910 - 285, 9465, 7170), QRect(0, 0, 1485, 7170)}) {
+        EXPECT_EQ(placeRestoredWindow(r, screen).topLeft(),
+                  QPoint(4867 + (9465 - r.width()) / 2, 4095))
+            << r.x() << "," << r.y();
+    }
+    EXPECT_EQ(placeRestoredWindow(QRect(30000, 0, 9465, 7170), screen), kCentred);
+}
+
+TEST(PlaceRestoredWindow, AnOffScreenSizeIsCutToThePrimaryAvailableArea) {
+    const ScreenAreas screen = oneScreen();
+    // The frame of a window made as large as it goes, at -32767 px.
+    EXPECT_EQ(placeRestoredWindow(QRect(-491505, -491505, 500000, 400000), screen),
+              QRect(0, 225, 19200, 14910));
+    EXPECT_EQ(placeRestoredWindow(QRect(-491505, -491505, 9465, 400000), screen),
+              QRect(4867, 225, 9465, 14910));
+}
+
+TEST(PlaceRestoredWindow, AnyScreenCountsAndTheCentringIsOnThePrimary) {
+    // A second screen to the right, 1920 x 1080 px, without panels; the primary is the first.
+    ScreenAreas two = oneScreen();
+    two.available.push_back(QRect(19200, 0, 28800, 16200));
+    const QRect onSecond(30000, 300, 9465, 7170);
+    EXPECT_EQ(placeRestoredWindow(onSecond, two), onSecond);
+    EXPECT_EQ(placeRestoredWindow(QRect(19200 + 28800, 300, 9465, 7170), two), kCentred);
+    // Without any screen to ask there is nothing to go by.
+    EXPECT_EQ(placeRestoredWindow(QRect(30000, 0, 9465, 7170), ScreenAreas{}),
+              QRect(30000, 0, 9465, 7170));
+}
+
+TEST_F(PersistedStateTest, RestoreReadsAllFourPositionKeysBeforeItMovesAnOffScreenWindow) {
+    state.commandLine = CommandLine("/GET");
+    window.areas = oneScreen();
+    store.save(StoreApplication, "Position", "Left", "30000");
+    store.save(StoreApplication, "Position", "Width", "9465");
+    store.save(StoreApplication, "Position", "Height", "7170");
+    RestoreSettings(state, store, window);
+    EXPECT_EQ(store.reads.mid(0, 4), (QStringList{"Left", "Top", "Width", "Height"}));
+    EXPECT_EQ(QRect(int(window.l), int(window.t), int(window.w), int(window.h)), kCentred);
+
+    // On the screen: as read.
+    store.save(StoreApplication, "Position", "Left", "1500");
+    RestoreSettings(state, store, window);
+    EXPECT_EQ(QRect(int(window.l), int(window.t), int(window.w), int(window.h)),
+              QRect(1500, 0, 9465, 7170));
 }

@@ -387,6 +387,47 @@ TEST_F(SetupWindowTest, CancelRestoresTheEditsButNotTheClockOrTheMaximum) {
     EXPECT_EQ(state->CurrentSettings.NumberOfSamples, 1);
 }
 
+TEST_F(SetupWindowTest, EscapeCancelsWhileCancelIsAvailableAndClosesOtherwise) {
+    open();
+    choose("cboNumSamples", "4096");
+    // An entry still being typed: its box runs its rules first, as a click on Cancel makes it.
+    auto* other = child<QLineEdit>("txtOtherFreq");
+    other->setFocus();
+    other->selectAll();
+    QTest::keyClick(other, Qt::Key_Backspace);
+    QTest::keyClicks(other, "123456");
+    QTest::keyClick(other, Qt::Key_Escape);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(setup->isVisible());
+    EXPECT_EQ(state->CurrentSettings.NumberOfSamples, 0);
+    EXPECT_EQ(state->CurrentSettings.SampleFreq, 100000);
+    EXPECT_EQ(state->BoardClock.SampleFrequency(), 123456);  // the clock is not put back
+    EXPECT_TRUE(boxes.shown.empty());
+
+    // Pressed during a Load, it waits for the load's end; the download then took Cancel away.
+    open();
+    pick("RQ3118.CFG");
+    state->CurrentSettings.InputVMax = 1.0;
+    bool heldOpen = false;
+    QTimer::singleShot(0, [&] {
+        QTest::keyClick(setup.get(), Qt::Key_Escape);
+        heldOpen = setup->isVisible();
+        EXPECT_EQ(state->CurrentSettings.InputVMax, 1.0);
+    });
+    click("cmdLoad");
+    EXPECT_TRUE(heldOpen);
+    EXPECT_TRUE(state->CurrentSettings.ProgramLoaded);
+    EXPECT_TRUE(setup->isVisible());
+    EXPECT_FALSE(child<QPushButton>("cmdCancel")->isEnabled());
+
+    // Without Cancel it closes and keeps the edits.
+    choose("cboNumSamples", "512");
+    QTest::keyClick(child<QComboBox>("cboNumSamples"), Qt::Key_Escape);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(setup->isVisible());
+    EXPECT_EQ(state->CurrentSettings.NumberOfSamples, 1);
+}
+
 TEST_F(SetupWindowTest, SupplySwitchesSendTheLatch) {
     // The latch command is the DSP program's.
     open();

@@ -48,6 +48,9 @@ protected:
         QCoreApplication::processEvents();
     }
 
+    // What the chart shows now.
+    QImage picture() { return chart.grab().toImage(); }
+
     // The plot inside the chart, only to aim the mouse: the tests assert what the chart reports.
     QCustomPlot* plotWidget() { return chart.findChild<QCustomPlot*>(); }
     QPoint pixelOf(double x, double y) {

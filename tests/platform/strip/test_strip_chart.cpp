@@ -1,6 +1,7 @@
 // Protects the strip chart's contract with the program: every value reads back as written, the
-// ranges shown follow from them, nothing is drawn until a redraw, and a redraw of a full record
-// is cheap. Also saves pictures of a time trace and a spectrum for a person to look at.
+// ranges shown follow from them, a write shows by itself at the next turn of the event loop, a
+// plotted record costs one replot, and a redraw of a full record is cheap. Also saves pictures of a
+// time trace and a spectrum for a person to look at.
 #include <QElapsedTimer>
 #include <algorithm>
 #include <array>
@@ -139,28 +140,73 @@ TEST_F(StripChartTest, LoadsBeyondTheCapacityFailAndKeepTheTrace) {
     EXPECT_EQ(chart.xMaximum(), 0);
 }
 
-TEST_F(StripChartTest, OnlyARedrawReplots) {
-    const int before = chart.replotCount();
-    chart.clear();
-    chart.setPointCapacity(1034);
-    chart.setLastPoint(1023);
-    chart.setXMaximum(1023);
-    chart.setPointsShown(1024);
-    chart.setYTop(3);
-    chart.setYBottom(-3);
-    chart.setSavedYTop(3);
-    chart.setSavedYBottom(-3);
-    chart.setGridFlags(3);
-    chart.setPointMarks(true);
-    chart.setZoomHandles(3);
-    chart.setOptionFlags(0);
-    chart.loadTrace(rq::test::sine(1024, 1, 2));
-    QCoreApplication::processEvents();
-    EXPECT_EQ(chart.replotCount(), before);
-
+TEST_F(StripChartTest, APlottedRecordCostsOneReplot) {
+    plot(rq::test::sine(1024, 1, 2), 3, -3);
+    const QImage before = picture();
+    const int replots = chart.replotCount();
+    plot(rq::test::sine(1024, 2, 5), 3, -3);  // clear, every write, load, redraw, a turn
+    EXPECT_EQ(chart.replotCount(), replots + 1);
+    EXPECT_NE(picture(), before);
+    // A redraw with nothing new written draws nothing.
     chart.redraw();
     QCoreApplication::processEvents();
-    EXPECT_EQ(chart.replotCount(), before + 1);
+    EXPECT_EQ(chart.replotCount(), replots + 1);
+}
+
+// Each write that changes what is shown: not drawn at once, drawn by itself at the next turn of
+// the event loop, once.
+TEST_F(StripChartTest, AWriteAloneIsShownAtTheNextTurnOfTheEventLoop) {
+    plot(rq::test::sine(1024, 2, 3), 3, -3);
+    const std::vector<std::pair<const char*, std::function<void()>>> writes{
+        {"horizontal grid", [&] { chart.setGridFlags(StripChart::HorizontalGrid); }},
+        {"vertical grid",
+         [&] { chart.setGridFlags(chart.gridFlags() | StripChart::VerticalGrid); }},
+        {"no grid", [&] { chart.setGridFlags(chart.gridFlags() & 12); }},
+        {"point marks", [&] { chart.setPointMarks(true); }},
+        {"no point marks", [&] { chart.setPointMarks(false); }},
+        {"a trace", [&] { chart.loadTrace(rq::test::sine(1024, 2, 7)); }},
+        {"a y top", [&] { chart.setYTop(5); }},
+        {"an x maximum", [&] { chart.setXMaximum(500); }},
+        {"a clear", [&] { chart.clear(); }},
+    };
+    for (const auto& [what, write] : writes) {
+        const QImage before = picture();
+        const int replots = chart.replotCount();
+        write();
+        EXPECT_EQ(picture(), before) << what;
+        QCoreApplication::processEvents();
+        EXPECT_EQ(chart.replotCount(), replots + 1) << what;
+        EXPECT_NE(picture(), before) << what;
+        QCoreApplication::processEvents();
+        EXPECT_EQ(chart.replotCount(), replots + 1) << what;
+    }
+}
+
+TEST_F(StripChartTest, WritesBeforeATurnAreDrawnTogetherAndUnchangedValuesNotAtAll) {
+    plot(rq::test::sine(1024, 2, 3), 3, -3);
+    const int replots = chart.replotCount();
+    // What Hold Zoom leaves of a record: the trace, without ranges or a redraw.
+    chart.clear();
+    chart.setPointCapacity(1034);
+    chart.loadTrace(rq::test::sine(1024, 1, 9));
+    chart.setGridFlags(StripChart::HorizontalGrid | StripChart::VerticalGrid);
+    chart.setPointMarks(true);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(chart.replotCount(), replots + 1);
+    EXPECT_EQ(chart.shownYRange(), (Range{-3, 3}));
+
+    // Values that leave the picture as it is, and words kept only for the program.
+    const QImage before = picture();
+    chart.setGridFlags(StripChart::HorizontalGrid | StripChart::VerticalGrid | 8);
+    chart.setPointMarks(true);
+    chart.setYTop(3);
+    chart.setXMaximum(1023);
+    chart.setSavedYTop(7);
+    chart.setOptionFlags(5);
+    chart.setZoomHandles(StripChart::ZoomHandlesOn);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(chart.replotCount(), replots + 1);
+    EXPECT_EQ(picture(), before);
 }
 
 TEST_F(StripChartTest, LoadAndRedrawOf8192PointsIsFast) {
