@@ -122,11 +122,15 @@ DynamicFigures measureFigures(const PowerSpectrum& spectrum, const FigureOptions
     // Nyquist holds half a bin's share of white noise, as DC does.
     double noiseSum = 0.0;
     double noiseWeight = 0.0;
+    double harmonicWeight = 0.0;  // the noise's share of the harmonics' bins
     for (int k = 0; k <= last; ++k) {
-        if (owner[static_cast<size_t>(k)] == Noise) {
-            const double weight = k == last ? 0.5 : 1.0;
+        const int who = owner[static_cast<size_t>(k)];
+        const double weight = k == last ? 0.5 : 1.0;
+        if (who == Noise) {
             noiseSum += P[static_cast<size_t>(k)];
             noiseWeight += weight;
+        } else if (who > Dc) {
+            harmonicWeight += weight;
         }
     }
     if (noiseWeight == 0.0) {
@@ -168,7 +172,10 @@ DynamicFigures measureFigures(const PowerSpectrum& spectrum, const FigureOptions
     }
 
     f.snr = decibels(f.fundamentalPower, f.noisePower);
-    f.sinad = decibels(f.fundamentalPower, f.noisePower + f.distortionPower);
+    // Everything but DC and the tone, each bin once: the harmonics' bins hold the noise under
+    // them already, so the noise is filled in only where DC and the tone are.
+    const double noiseBesideHarmonics = noiseSum / noiseWeight * (last - harmonicWeight) / enbw;
+    f.sinad = decibels(f.fundamentalPower, noiseBesideHarmonics + f.distortionPower);
     f.thd = decibels(f.distortionPower, f.fundamentalPower);
     f.sfdrDbc = decibels(f.fundamentalPower, spurPower);
     f.sfdrDbfs = decibels(fullScale, spurPower);
