@@ -108,8 +108,16 @@ DynamicFigures measureFigures(const PowerSpectrum& spectrum, const FigureOptions
         }
         harmonic.frequency = r * binHz;
         harmonic.bin = std::clamp(static_cast<int>(std::lround(r)), 0, last);
-        if (owner[static_cast<size_t>(harmonic.bin)] != Noise) {
+        if (const int who = owner[static_cast<size_t>(harmonic.bin)]; who != Noise) {
             harmonic.masked = true;
+            if (who == Fundamental) {
+                harmonic.maskedBy = Harmonic::MaskedBy::Fundamental;
+            } else if (who == Dc) {
+                harmonic.maskedBy = Harmonic::MaskedBy::Dc;
+            } else {
+                harmonic.maskedBy = Harmonic::MaskedBy::Harmonic;
+                harmonic.maskingOrder = who - Dc;
+            }
         } else {
             harmonic.power = claim(harmonic.bin, Dc + h);
             harmonic.dBc = decibels(harmonic.power, f.fundamentalPower);

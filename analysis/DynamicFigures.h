@@ -24,6 +24,8 @@ struct Harmonic {
     // Its bins are the fundamental's, DC's or a lower harmonic's: it is not measured and not in
     // the THD.
     bool masked = false;
+    enum class MaskedBy { Nothing, Fundamental, Dc, Harmonic } maskedBy = MaskedBy::Nothing;
+    int maskingOrder = 0;  // the lower harmonic's order, when a harmonic masks it
 };
 
 // IEEE Std 1241 figures of a spectrum with one tone. Levels are power ratios in dB; a figure
