@@ -55,19 +55,28 @@ DynamicFigures measureFigures(const PowerSpectrum& spectrum, const FigureOptions
     DynamicFigures f;
     f.mainLobeHalfWidth = K;
     f.records = spectrum.records;
-    f.dc = std::sqrt(P[0]);
+    f.dc = std::copysign(std::sqrt(P[0]), spectrum.mean);
 
-    // The fundamental: the largest bin past DC's lobe, Nyquist aside.
+    // The fundamental: the largest bin but DC and Nyquist. The mean came off before the window,
+    // so DC's lobe holds no offset and a tone inside it is found at its own bin.
     int F = 0;
     double top = 0.0;
-    for (int k = K + 1; k < last; ++k) {
+    for (int k = 1; k < last; ++k) {
         if (P[static_cast<size_t>(k)] > top) {
             top = P[static_cast<size_t>(k)];
             F = k;
         }
     }
-    if (F == 0) {
+    // What is left of a constant record once its mean is off is rounding.
+    if (F == 0 || top <= 1e-24 * std::max(1.0, P[0])) {
         refuse(QStringLiteral("the record has no tone outside DC"));
+    }
+    f.toneInDcLobe = F <= K;
+    // A cosine sum's lobe holds power K - 1 bins either side of its centre: the tone's and its
+    // image's below DC meet at DC itself when the tone is K - 1 bins out.
+    f.toneApartFromDc = F >= K - 1;
+    if (f.toneInDcLobe) {
+        f.dc = spectrum.mean;  // the weighted mean holds the tone's lobe
     }
 
     std::vector<int> owner(static_cast<size_t>(last + 1), Noise);
@@ -83,9 +92,11 @@ DynamicFigures measureFigures(const PowerSpectrum& spectrum, const FigureOptions
         return sum / enbw;
     };
 
+    // Bin 0 is DC's whatever lies beside it.
+    owner[0] = Dc;
     double moment = 0.0;
     double lobe = 0.0;
-    for (int k = std::max(0, F - K); k <= std::min(last, F + K); ++k) {
+    for (int k = std::max(1, F - K); k <= std::min(last, F + K); ++k) {
         moment += k * P[static_cast<size_t>(k)];
         lobe += P[static_cast<size_t>(k)];
     }
@@ -190,6 +201,10 @@ DynamicFigures measureFigures(const PowerSpectrum& spectrum, const FigureOptions
     f.enob = (f.sinad - SineToQuantisation - f.fundamentalDbfs) / DbPerBit;
     f.noiseDensity = decibels(f.noisePower, fullScale) - 10.0 * std::log10(fs / 2.0);
     f.averageBinNoise = decibels(f.noisePower / last, fullScale);
+    if (!f.toneApartFromDc) {
+        const double unknown = std::numeric_limits<double>::quiet_NaN();
+        f.frequency = f.snr = f.sinad = f.thd = f.sfdrDbc = f.sfdrDbfs = f.enob = unknown;
+    }
     return f;
 }
 

@@ -100,6 +100,23 @@ void checkNotNumbers(int64_t count, Warnings& out) {
 }
 
 void checkSpectrum(const PowerSpectrum& s, const DynamicFigures& f, Warnings& out) {
+    if (!f.toneApartFromDc) {
+        out.push_back({QStringLiteral("dc_lobe"),
+                       QStringLiteral("the tone at bin %1 cannot be told from DC: the frequency, "
+                                      "SNR, SINAD, THD, SFDR and ENOB are not given; take a "
+                                      "longer record or a higher frequency")
+                           .arg(f.fundamentalBin),
+                       std::nullopt});
+        return;
+    }
+    if (f.toneInDcLobe) {
+        out.push_back({QStringLiteral("dc_lobe"),
+                       QStringLiteral("the tone at bin %1 lies within DC's lobe: it is measured "
+                                      "at its own bin, and the harmonics it shares bins with are "
+                                      "masked")
+                           .arg(f.fundamentalBin),
+                       std::nullopt});
+    }
     const int last = s.bins() - 1;
     const int K = f.mainLobeHalfWidth;
     const double median = medianNoiseBin(s, f);
@@ -165,6 +182,86 @@ void checkLinearity(const Linearity& l, Warnings& out) {
                                   : static_cast<int64_t>(std::floor(l.samplesPerCode));
         out.push_back({l.warningCode, l.warning, count});
     }
+}
+
+std::vector<int> thdHarmonics(const DynamicFigures& f) {
+    std::vector<int> orders;
+    for (const Harmonic& h : f.harmonics) {
+        if (!h.masked) {
+            orders.push_back(h.order);
+        }
+    }
+    return orders;
+}
+
+std::vector<int> maskedHarmonics(const DynamicFigures& f) {
+    std::vector<int> orders;
+    for (const Harmonic& h : f.harmonics) {
+        if (h.masked) {
+            orders.push_back(h.order);
+        }
+    }
+    return orders;
+}
+
+namespace {
+
+// "H2 masked by the fundamental's lobe", "H4 and H6 masked by the fundamental's lobe, H5 by
+// DC's lobe", for the harmonics that pass the filter.
+template <typename Keep>
+QString maskedSentence(const DynamicFigures& f, Keep keep) {
+    QStringList parts;
+    std::vector<int> orders;
+    QString by;
+    const auto flush = [&] {
+        if (!orders.empty()) {
+            parts << harmonicList(orders) + QStringLiteral(" by ") + by;
+            orders.clear();
+        }
+    };
+    for (const Harmonic& h : f.harmonics) {
+        if (h.masked && keep(h)) {
+            if (maskText(h) != by) {
+                flush();
+                by = maskText(h);
+            }
+            orders.push_back(h.order);
+        }
+    }
+    flush();
+    if (parts.isEmpty()) {
+        return QString();
+    }
+    parts[0].replace(QStringLiteral(" by "), QStringLiteral(" masked by "));
+    return parts.join(QStringLiteral(", "));
+}
+
+}  // namespace
+
+QString thdCaption(const DynamicFigures& f) {
+    const QString summed = harmonicList(thdHarmonics(f));
+    const QString masked = maskedSentence(f, [](const Harmonic&) { return true; });
+    if (masked.isEmpty()) {
+        return QStringLiteral("THD (%1)").arg(summed);
+    }
+    // One under a lower harmonic's bins is summed with it; one under the tone or DC is lost.
+    const bool lost = std::any_of(f.harmonics.begin(), f.harmonics.end(), [](const Harmonic& h) {
+        return h.masked && h.maskedBy != Harmonic::MaskedBy::Harmonic;
+    });
+    return QStringLiteral("THD (%1; %2%3)")
+        .arg(summed.isEmpty() ? QStringLiteral("no harmonic measured") : summed, masked,
+             lost ? QStringLiteral(", so THD is a lower bound") : QString());
+}
+
+QString sfdrCaption(const DynamicFigures& f) {
+    // A harmonic under a lower one's bins is in that one's power already; under the tone's or
+    // DC's lobe nothing says how large it is.
+    const QString masked = maskedSentence(
+        f, [](const Harmonic& h) { return h.maskedBy != Harmonic::MaskedBy::Harmonic; });
+    if (masked.isEmpty()) {
+        return QStringLiteral("SFDR");
+    }
+    return QStringLiteral("SFDR (%1: the largest spur may be among them)").arg(masked);
 }
 
 QString harmonicList(const std::vector<int>& orders) {

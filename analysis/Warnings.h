@@ -43,4 +43,14 @@ void checkLinearity(const Linearity& linearity, Warnings& out);
 // "H2", "H3–H6" or "H2, H4–H6": the harmonics named, runs joined.
 QString harmonicList(const std::vector<int>& orders);
 
+// The harmonics THD sums, and those it could not measure.
+std::vector<int> thdHarmonics(const DynamicFigures& figures);
+std::vector<int> maskedHarmonics(const DynamicFigures& figures);
+// "THD (H2–H6)", or "THD (H3–H6; H2 masked by the fundamental's lobe, so THD is a lower
+// bound)".
+QString thdCaption(const DynamicFigures& figures);
+// "SFDR", or "SFDR (H2, masked by the fundamental's lobe, could be the largest spur)" when a
+// harmonic that could not be measured might stand above the spur that was found.
+QString sfdrCaption(const DynamicFigures& figures);
+
 }  // namespace rq::analysis

@@ -151,3 +151,65 @@ TEST(Warnings, LinearityWarningsHaveCodes) {
     checkLinearity(codeDensity(few, LinearityInput::Sine), w);
     ASSERT_EQ(codes(w), std::vector<std::string>{"few_samples_per_code"});
 }
+
+TEST(Warnings, ToneInsideDcLobeIsMeasuredAtItsOwnBin) {
+    // Bin 3 of 4096 with the panel's window, whose lobe reaches 4 bins: DC and the tone share
+    // bins, but the tone's lobe and its image below DC only meet at DC itself.
+    Tone t = cleanTone(3);
+    t.offset = 1900.0;
+    t.harmonicsDbc = {-75.0};
+    const std::vector<double> x = quantise(synthesise(4096, t), 12);
+    SpectrumAnalyser analyser;
+    const PowerSpectrum s = analyser.spectrum(x, WindowKind::PanelBlackmanHarris);
+    const DynamicFigures f = measureFigures(s, FigureOptions{});
+    EXPECT_EQ(f.fundamentalBin, 3);
+    EXPECT_NEAR(f.refinedBin, 3.0, 0.01);
+    EXPECT_NEAR(f.dc, 1900.0, 0.05);
+    EXPECT_NEAR(f.fundamentalDbfs, -1.0, 0.05);
+    EXPECT_TRUE(f.toneInDcLobe);
+    ASSERT_TRUE(f.harmonics[0].masked);
+    EXPECT_EQ(f.harmonics[0].maskedBy, Harmonic::MaskedBy::Fundamental);
+    Warnings w;
+    checkSpectrum(s, f, w);
+    ASSERT_FALSE(w.empty());
+    EXPECT_EQ(w[0].code, "dc_lobe");
+    EXPECT_TRUE(std::isfinite(f.snr));
+    EXPECT_TRUE(thdCaption(f).startsWith("THD (H3")) << thdCaption(f).toStdString();
+    EXPECT_TRUE(thdCaption(f).endsWith("so THD is a lower bound)")) << thdCaption(f).toStdString();
+    EXPECT_TRUE(sfdrCaption(f).startsWith("SFDR (H2 masked by the fundamental's lobe"))
+        << sfdrCaption(f).toStdString();
+
+    // One bin out, tone and image overlap: nothing relative to the tone is given.
+    const std::vector<double> close = quantise(synthesise(4096, cleanTone(1)), 12);
+    const PowerSpectrum cs = analyser.spectrum(close, WindowKind::PanelBlackmanHarris);
+    const DynamicFigures c = measureFigures(cs, FigureOptions{});
+    EXPECT_FALSE(c.toneApartFromDc);
+    for (double v : {c.frequency, c.snr, c.sinad, c.thd, c.sfdrDbc, c.enob}) {
+        EXPECT_TRUE(std::isnan(v));
+    }
+    Warnings cw;
+    checkSpectrum(cs, c, cw);
+    EXPECT_EQ(codes(cw), std::vector<std::string>{"dc_lobe"});
+}
+
+TEST(Warnings, ThdCaptionNamesWhatItSums) {
+    Tone t = cleanTone();
+    t.harmonicsDbc = {-80.0, -85.0};
+    SpectrumAnalyser analyser;
+    const DynamicFigures clean = measureFigures(
+        analyser.spectrum(quantise(synthesise(1024, t), 12), WindowKind::PanelBlackmanHarris),
+        FigureOptions{});
+    EXPECT_EQ(thdCaption(clean), "THD (H2–H6)");
+    EXPECT_EQ(sfdrCaption(clean), "SFDR");
+    // Near a third of the rate the 2nd folds back onto the tone.
+    t.cycles = 341;
+    const DynamicFigures third = measureFigures(
+        analyser.spectrum(quantise(synthesise(1024, t), 12), WindowKind::PanelBlackmanHarris),
+        FigureOptions{});
+    // ... and every other harmonic onto the tone or DC.
+    EXPECT_TRUE(thdHarmonics(third).empty());
+    EXPECT_EQ(maskedHarmonics(third), (std::vector<int>{2, 3, 4, 5, 6}));
+    EXPECT_EQ(thdCaption(third),
+              "THD (no harmonic measured; H2 masked by the fundamental's lobe, H3 by DC's lobe, "
+              "H4–H5 by the fundamental's lobe, H6 by DC's lobe, so THD is a lower bound)");
+}
