@@ -220,7 +220,15 @@ int runCapture(const QStringList& argv) {
     if (averaged) {
         analysers.fft.avgClicked(true);
     }
-    FigureRun figures(request, s.NumberOfBits, s.DataFormat == 1, s.SampleFreq);
+    // The figures take the rate the board really samples at, crystal over period, not the
+    // frequency asked for.
+    const double clockRate = state.BoardClock.actualSampleRate();
+    FigureRun figures(request, s.NumberOfBits, s.DataFormat == 1,
+                      clockRate > 0.0 ? clockRate : s.SampleFreq);
+    if (simulated && !request.fitFrequency && clockRate > 0.0) {
+        figures.setKnownFrequency(simSettings(args, configured).converter.toneFrequency / clockRate,
+                                  QStringLiteral("simulated"));
+    }
     for (int k = 1; k <= records; ++k) {
         if (!rq::TakeSamples(comms, analysers)) {
             return finish(ExitBoard);
@@ -257,7 +265,12 @@ int runCapture(const QStringList& argv) {
     source.configuration
         << QStringLiteral("Part: %1").arg(s.PartName)
         << QStringLiteral("Configuration file: %1, DSP program %2").arg(*config, s.EXEName)
-        << QStringLiteral("Sample frequency: %1 Hz").arg(s.SampleFreq)
+        << (clockRate > 0.0 && clockRate != s.SampleFreq
+                ? QStringLiteral("Sample frequency: %1 Hz asked, %2 Hz set (crystal / %3)")
+                      .arg(s.SampleFreq)
+                      .arg(clockRate, 0, 'f', 2)
+                      .arg(qRound(state.BoardClock.CrystalFrequency() / clockRate))
+                : QStringLiteral("Sample frequency: %1 Hz").arg(s.SampleFreq))
         << QStringLiteral("Record length: %1 samples, %2 record%3%4")
                .arg(state.Record.SampleData.size())
                .arg(records)
@@ -296,7 +309,10 @@ int runCapture(const QStringList& argv) {
                                     .arg(args.value(QStringLiteral("port"))
                                              .value_or(QStringLiteral("/dev/parport0")));
     }
-    return finish(figures.writeOutputs(source) ? ExitOk : ExitRefused);
+    if (!figures.writeOutputs(source)) {
+        return finish(ExitRefused);
+    }
+    return finish(figures.limitsFailed() ? ExitLimits : ExitOk);
 }
 
 }  // namespace rqctl
