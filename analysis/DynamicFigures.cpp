@@ -196,6 +196,11 @@ DynamicFigures measureFigures(const PowerSpectrum& spectrum, const FigureOptions
     const double noiseBesideHarmonics = noiseSum / noiseWeight * (last - harmonicWeight) / enbw;
     f.sinad = decibels(f.fundamentalPower, noiseBesideHarmonics + f.distortionPower);
     f.thd = decibels(f.distortionPower, f.fundamentalPower);
+    // Harmonics asked for and none of them measurable: nothing says what THD is.
+    if (!f.harmonics.empty() && std::all_of(f.harmonics.begin(), f.harmonics.end(),
+                                            [](const Harmonic& h) { return h.masked; })) {
+        f.thd = std::numeric_limits<double>::quiet_NaN();
+    }
     f.sfdrDbc = decibels(f.fundamentalPower, spurPower);
     f.sfdrDbfs = decibels(fullScale, spurPower);
     f.enob = (f.sinad - SineToQuantisation - f.fundamentalDbfs) / DbPerBit;

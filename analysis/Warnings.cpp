@@ -160,7 +160,7 @@ void checkSpectrum(const PowerSpectrum& s, const DynamicFigures& f, Warnings& ou
     std::vector<int> masked;
     QStringList why;
     for (const Harmonic& h : f.harmonics) {
-        if (h.masked) {
+        if (h.masked && h.maskedBy != Harmonic::MaskedBy::Harmonic) {
             masked.push_back(h.order);
             why << QStringLiteral("H%1 by %2").arg(h.order).arg(maskText(h));
         }
@@ -238,16 +238,19 @@ QString maskedSentence(const DynamicFigures& f, Keep keep) {
 
 }  // namespace
 
+bool thdIsLowerBound(const DynamicFigures& f) {
+    return std::any_of(f.harmonics.begin(), f.harmonics.end(), [](const Harmonic& h) {
+        return h.masked && h.maskedBy != Harmonic::MaskedBy::Harmonic;
+    });
+}
+
 QString thdCaption(const DynamicFigures& f) {
     const QString summed = harmonicList(thdHarmonics(f));
     const QString masked = maskedSentence(f, [](const Harmonic&) { return true; });
     if (masked.isEmpty()) {
         return QStringLiteral("THD (%1)").arg(summed);
     }
-    // One under a lower harmonic's bins is summed with it; one under the tone or DC is lost.
-    const bool lost = std::any_of(f.harmonics.begin(), f.harmonics.end(), [](const Harmonic& h) {
-        return h.masked && h.maskedBy != Harmonic::MaskedBy::Harmonic;
-    });
+    const bool lost = thdIsLowerBound(f);
     return QStringLiteral("THD (%1; %2%3)")
         .arg(summed.isEmpty() ? QStringLiteral("no harmonic measured") : summed, masked,
              lost ? QStringLiteral(", so THD is a lower bound") : QString());

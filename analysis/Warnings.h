@@ -46,6 +46,9 @@ QString harmonicList(const std::vector<int>& orders);
 // The harmonics THD sums, and those it could not measure.
 std::vector<int> thdHarmonics(const DynamicFigures& figures);
 std::vector<int> maskedHarmonics(const DynamicFigures& figures);
+// Whether a harmonic THD should sum lies under the tone's or DC's lobe, unmeasured; one under
+// a lower harmonic's bins is summed with that one.
+bool thdIsLowerBound(const DynamicFigures& figures);
 // "THD (H2–H6)", or "THD (H3–H6; H2 masked by the fundamental's lobe, so THD is a lower
 // bound)".
 QString thdCaption(const DynamicFigures& figures);

@@ -12,6 +12,7 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cmath>
@@ -685,4 +686,32 @@ TEST_F(Ctl, WarningsAndLimits) {
                    "no-board", "--metrics", "--limits", "fail.lim"})
                   .status,
               3);
+}
+
+TEST_F(Ctl, ReportCarriesVerdictDeviceWarningsAndStaticFigures) {
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty()) {
+        GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
+    }
+    write("fail.lim", "SNR >= 40\nENOB > 15\n");
+    const Outcome r =
+        run({"report",    "--config",  "RQ3118.CFG", "--sim",      "--sim-fast", "--samples",
+             "4096",      "--records", "3",          "--sim-tone", "9973.1",     "--linearity",
+             "sine",      "--pdf",     "r.pdf",      "--serial",   "SN-0042",    "--operator",
+             "A. Tester", "--limits",  "fail.lim"});
+    EXPECT_EQ(r.status, 4) << r.err.toStdString();
+    QProcess text;
+    text.start(QStringLiteral("pdftotext"),
+               {QStringLiteral("-layout"), dir.filePath("r.pdf"), QStringLiteral("-")});
+    ASSERT_TRUE(text.waitForFinished(30000));
+    // Undo the ligatures the text is set with ("fi", "ff").
+    const QString pages = QString::fromUtf8(text.readAllStandardOutput())
+                              .replace(QChar(0xFB01), QStringLiteral("fi"))
+                              .replace(QChar(0xFB00), QStringLiteral("ff"));
+    for (const char* expected :
+         {"Verdict: FAIL", "2 limits, 1 failed", "rq3118ctl 2.0.0", "Serial number: SN-0042",
+          "Operator: A. Tester", "Supplies:", "Input range: 0 to 5 V",
+          "Figures from record 3 of 3 (the last)", "few_samples_per_code", "THD (H2–H6)", "Static",
+          "DNL", "Missing codes", "Gain error", "ENOB > 15"}) {
+        EXPECT_TRUE(pages.contains(QString::fromUtf8(expected))) << expected;
+    }
 }

@@ -99,6 +99,15 @@ rq::SimBoardSettings simSettings(const Arguments& args, const rq::Settings& conf
     return sim;
 }
 
+// The supplies the configuration switched, as the setup window's switches show them.
+QString supplyLine(const rq::Latch& latch) {
+    const auto on = [](bool b) { return b ? QStringLiteral("on") : QStringLiteral("off"); };
+    return QStringLiteral("Supplies: \u00b115 V %1, DVDD %2 V %3, AVDD %4 V %5, bus %6")
+        .arg(on(latch.HiSupply()), latch.DVDD() ? QStringLiteral("5") : QStringLiteral("3.3"),
+             on(latch.DigiON_OFF()), latch.AVDD() ? QStringLiteral("5") : QStringLiteral("3.3"),
+             on(latch.AVDD_On_Off()), on(latch.ENA_QS()));
+}
+
 }  // namespace
 
 int runCapture(const QStringList& argv) {
@@ -229,6 +238,9 @@ int runCapture(const QStringList& argv) {
         figures.setKnownFrequency(simSettings(args, configured).converter.toneFrequency / clockRate,
                                   QStringLiteral("simulated"));
     }
+    if (simulated) {
+        figures.setKnownLevel(simSettings(args, configured).converter.toneLevel);
+    }
     for (int k = 1; k <= records; ++k) {
         if (!rq::TakeSamples(comms, analysers)) {
             return finish(ExitBoard);
@@ -281,7 +293,8 @@ int runCapture(const QStringList& argv) {
                .arg(s.DataFormat == 1 ? QStringLiteral("two's complement")
                                       : QStringLiteral("straight binary"))
         << QStringLiteral("Input range: %1 to %2 V")
-               .arg(rq::formatGeneral(s.InputVMin), rq::formatGeneral(s.InputVMax));
+               .arg(rq::formatGeneral(s.InputVMin), rq::formatGeneral(s.InputVMax))
+        << supplyLine(state.BoardLatch);
     if (simulated) {
         const rq::ConverterSettings c = simSettings(args, configured).converter;
         QString errors;

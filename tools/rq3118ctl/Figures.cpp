@@ -26,7 +26,8 @@ QList<Arguments::Option> figureOptions() {
     }
     for (const char* name :
          {"linearity", "window", "full-scale-bits", "plot", "plot-time", "plot-histogram",
-          "plot-linearity", "spectrum-csv", "pdf", "fit-frequency", "limits"}) {
+          "plot-linearity", "spectrum-csv", "pdf", "fit-frequency", "limits", "serial", "operator",
+          "temperature", "notes"}) {
         options << Arguments::Option{QString::fromLatin1(name), true};
     }
     return options;
@@ -64,6 +65,13 @@ FigureRequest figureRequest(const Arguments& args, bool panelWindowing) {
     r.fitFrequency = args.number(QStringLiteral("fit-frequency"));
     if (r.fitFrequency && !(*r.fitFrequency > 0.0)) {
         throw UsageError{QStringLiteral("--fit-frequency must be a positive frequency in Hz")};
+    }
+    for (const auto& [option, label] :
+         {std::pair{"serial", "Serial number"}, std::pair{"operator", "Operator"},
+          std::pair{"temperature", "Temperature"}, std::pair{"notes", "Notes"}}) {
+        if (const auto text = args.value(QString::fromLatin1(option))) {
+            r.device << QStringLiteral("%1: %2").arg(QString::fromLatin1(label), *text);
+        }
     }
     if (const auto path = args.value(QStringLiteral("limits"))) {
         // A bad limits file is a refused file, named with its line.
@@ -111,8 +119,17 @@ LinearityInput FigureRun::linearityInput() const {
     return m_request.linearity.value_or(LinearityInput::Sine);
 }
 
+QString FigureRun::recordsUsed() const {
+    if (m_records <= 1) {
+        return QStringLiteral("the one record");
+    }
+    return m_averaged ? QStringLiteral("the power average of records 1 to %1").arg(m_records)
+                      : QStringLiteral("record %1 of %1 (the last)").arg(m_records);
+}
+
 void FigureRun::addRecord(std::span<const double> codes, bool averaged) {
     ++m_records;
+    m_averaged = averaged;
     m_record.assign(codes.begin(), codes.end());
     if (m_request.spectrumNeeded()) {
         m_figures.reset();

@@ -29,6 +29,8 @@ struct FigureRequest {
     // Pass/fail limits on the figures (--limits FILE), read before any board traffic.
     std::vector<rq::analysis::Limit> limits;
     bool limitsGiven = false;
+    // What the report says of the device and the run, when given: "Serial: 0042", ...
+    QStringList device;
 
     // Whether anything needs the figures' spectrum, fit or code histogram at all.
     bool spectrumNeeded() const;
@@ -57,10 +59,15 @@ public:
     // The tone in cycles per sample, when it is known ("given" on the command line,
     // "simulated"), for the known-frequency fit; without it the spectrum's estimate is used.
     void setKnownFrequency(double cyclesPerSample, const QString& source);
+    // The input's level in dBFS when it is known (the simulated tone), for the gain error.
+    void setKnownLevel(double dbfs) { m_knownLevel = dbfs; }
+    const std::optional<double>& knownLevel() const { return m_knownLevel; }
     // Items of the loaded file that held no number.
     void setNotNumbers(int64_t count) { m_notNumbers = count; }
 
     void addRecord(std::span<const double> codes, bool averaged);
+    // "record 3 of 3", "power average of records 1 to 5": where the figures come from.
+    QString recordsUsed() const;
     void addTo(Result& result) const;
     // Plots, spectrum CSV and report as asked; false (with the reason on standard error) when
     // one cannot be written.
@@ -110,6 +117,8 @@ private:
     std::optional<double> m_knownCycles;
     QString m_frequencySource = QStringLiteral("estimated");
     int64_t m_notNumbers = 0;
+    bool m_averaged = false;
+    std::optional<double> m_knownLevel;
     rq::analysis::Warnings m_warnings;
 };
 
