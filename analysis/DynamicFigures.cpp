@@ -55,19 +55,28 @@ DynamicFigures measureFigures(const PowerSpectrum& spectrum, const FigureOptions
     DynamicFigures f;
     f.mainLobeHalfWidth = K;
     f.records = spectrum.records;
-    f.dc = std::sqrt(P[0]);
+    f.dc = std::copysign(std::sqrt(P[0]), spectrum.mean);
 
-    // The fundamental: the largest bin past DC's lobe, Nyquist aside.
+    // The fundamental: the largest bin but DC and Nyquist. The mean came off before the window,
+    // so DC's lobe holds no offset and a tone inside it is found at its own bin.
     int F = 0;
     double top = 0.0;
-    for (int k = K + 1; k < last; ++k) {
+    for (int k = 1; k < last; ++k) {
         if (P[static_cast<size_t>(k)] > top) {
             top = P[static_cast<size_t>(k)];
             F = k;
         }
     }
-    if (F == 0) {
+    // What is left of a constant record once its mean is off is rounding.
+    if (F == 0 || top <= 1e-24 * std::max(1.0, P[0])) {
         refuse(QStringLiteral("the record has no tone outside DC"));
+    }
+    f.toneInDcLobe = F <= K;
+    // A cosine sum's lobe holds power K - 1 bins either side of its centre: the tone's and its
+    // image's below DC meet at DC itself when the tone is K - 1 bins out.
+    f.toneApartFromDc = F >= K - 1;
+    if (f.toneInDcLobe) {
+        f.dc = spectrum.mean;  // the weighted mean holds the tone's lobe
     }
 
     std::vector<int> owner(static_cast<size_t>(last + 1), Noise);
@@ -83,9 +92,11 @@ DynamicFigures measureFigures(const PowerSpectrum& spectrum, const FigureOptions
         return sum / enbw;
     };
 
+    // Bin 0 is DC's whatever lies beside it.
+    owner[0] = Dc;
     double moment = 0.0;
     double lobe = 0.0;
-    for (int k = std::max(0, F - K); k <= std::min(last, F + K); ++k) {
+    for (int k = std::max(1, F - K); k <= std::min(last, F + K); ++k) {
         moment += k * P[static_cast<size_t>(k)];
         lobe += P[static_cast<size_t>(k)];
     }
@@ -108,8 +119,16 @@ DynamicFigures measureFigures(const PowerSpectrum& spectrum, const FigureOptions
         }
         harmonic.frequency = r * binHz;
         harmonic.bin = std::clamp(static_cast<int>(std::lround(r)), 0, last);
-        if (owner[static_cast<size_t>(harmonic.bin)] != Noise) {
+        if (const int who = owner[static_cast<size_t>(harmonic.bin)]; who != Noise) {
             harmonic.masked = true;
+            if (who == Fundamental) {
+                harmonic.maskedBy = Harmonic::MaskedBy::Fundamental;
+            } else if (who == Dc) {
+                harmonic.maskedBy = Harmonic::MaskedBy::Dc;
+            } else {
+                harmonic.maskedBy = Harmonic::MaskedBy::Harmonic;
+                harmonic.maskingOrder = who - Dc;
+            }
         } else {
             harmonic.power = claim(harmonic.bin, Dc + h);
             harmonic.dBc = decibels(harmonic.power, f.fundamentalPower);
@@ -122,11 +141,15 @@ DynamicFigures measureFigures(const PowerSpectrum& spectrum, const FigureOptions
     // Nyquist holds half a bin's share of white noise, as DC does.
     double noiseSum = 0.0;
     double noiseWeight = 0.0;
+    double harmonicWeight = 0.0;  // the noise's share of the harmonics' bins
     for (int k = 0; k <= last; ++k) {
-        if (owner[static_cast<size_t>(k)] == Noise) {
-            const double weight = k == last ? 0.5 : 1.0;
+        const int who = owner[static_cast<size_t>(k)];
+        const double weight = k == last ? 0.5 : 1.0;
+        if (who == Noise) {
             noiseSum += P[static_cast<size_t>(k)];
             noiseWeight += weight;
+        } else if (who > Dc) {
+            harmonicWeight += weight;
         }
     }
     if (noiseWeight == 0.0) {
@@ -168,13 +191,25 @@ DynamicFigures measureFigures(const PowerSpectrum& spectrum, const FigureOptions
     }
 
     f.snr = decibels(f.fundamentalPower, f.noisePower);
-    f.sinad = decibels(f.fundamentalPower, f.noisePower + f.distortionPower);
+    // Everything but DC and the tone, each bin once: the harmonics' bins hold the noise under
+    // them already, so the noise is filled in only where DC and the tone are.
+    const double noiseBesideHarmonics = noiseSum / noiseWeight * (last - harmonicWeight) / enbw;
+    f.sinad = decibels(f.fundamentalPower, noiseBesideHarmonics + f.distortionPower);
     f.thd = decibels(f.distortionPower, f.fundamentalPower);
+    // Harmonics asked for and none of them measurable: nothing says what THD is.
+    if (!f.harmonics.empty() && std::all_of(f.harmonics.begin(), f.harmonics.end(),
+                                            [](const Harmonic& h) { return h.masked; })) {
+        f.thd = std::numeric_limits<double>::quiet_NaN();
+    }
     f.sfdrDbc = decibels(f.fundamentalPower, spurPower);
     f.sfdrDbfs = decibels(fullScale, spurPower);
     f.enob = (f.sinad - SineToQuantisation - f.fundamentalDbfs) / DbPerBit;
     f.noiseDensity = decibels(f.noisePower, fullScale) - 10.0 * std::log10(fs / 2.0);
     f.averageBinNoise = decibels(f.noisePower / last, fullScale);
+    if (!f.toneApartFromDc) {
+        const double unknown = std::numeric_limits<double>::quiet_NaN();
+        f.frequency = f.snr = f.sinad = f.thd = f.sfdrDbc = f.sfdrDbfs = f.enob = unknown;
+    }
     return f;
 }
 

@@ -24,10 +24,13 @@ struct Harmonic {
     // Its bins are the fundamental's, DC's or a lower harmonic's: it is not measured and not in
     // the THD.
     bool masked = false;
+    enum class MaskedBy { Nothing, Fundamental, Dc, Harmonic } maskedBy = MaskedBy::Nothing;
+    int maskingOrder = 0;  // the lower harmonic's order, when a harmonic masks it
 };
 
 // IEEE Std 1241 figures of a spectrum with one tone. Levels are power ratios in dB; a figure
-// that has nothing to divide by (no noise at all, say) is infinite.
+// that has nothing to divide by (no noise at all, say) is infinite, one that cannot be measured
+// is NaN.
 struct DynamicFigures {
     int fundamentalBin = 0;
     double refinedBin = 0.0;  // the tone between bins, from the power centroid of its lobe
@@ -55,6 +58,12 @@ struct DynamicFigures {
 
     int mainLobeHalfWidth = 0;
     int records = 0;
+
+    // The tone lies within DC's lobe. It is still measured at its own bin while its lobe and
+    // its mirror image below DC stay apart; closer in, it cannot be told from DC and the
+    // frequency and every figure relative to the tone are NaN.
+    bool toneInDcLobe = false;
+    bool toneApartFromDc = true;
 };
 
 // Raises 5 when the spectrum has no tone outside DC or no bin left for the noise.

@@ -134,6 +134,7 @@ Linearity codeDensity(const CodeHistogram& histogram, LinearityInput input) {
     // A tone locked to the sample rate repeats a few phases and leaves most codes empty: that
     // is the input's fault, not the converter's, and the missing codes mean nothing.
     if (r.missingCodes.size() * 20 > static_cast<size_t>(codes)) {
+        r.warningCode = QStringLiteral("codes_not_swept");
         r.warning = QStringLiteral(
                         "%1 of the %2 codes between the ends were never hit: the "
                         "input does not sweep every code (a tone whose frequency is a "
@@ -141,6 +142,7 @@ Linearity codeDensity(const CodeHistogram& histogram, LinearityInput input) {
                         .arg(r.missingCodes.size())
                         .arg(codes);
     } else if (r.samplesPerCode < EnoughPerCode) {
+        r.warningCode = QStringLiteral("few_samples_per_code");
         r.warning = QStringLiteral(
                         "only %1 samples per code: each DNL is uncertain by about %2 LSB; "
                         "%3 samples would resolve 0.1 LSB at %4 bits")

@@ -56,6 +56,8 @@ struct Linearity {
     // Empty unless they are too few for a DNL to a tenth of an LSB, or the input left more
     // than one code in twenty empty.
     QString warning;
+    // "codes_not_swept" or "few_samples_per_code" with the warning, empty without.
+    QString warningCode;
 
     std::vector<double> dnl;          // LSB
     std::vector<double> inlEndPoint;  // LSB, at each code's lower transition

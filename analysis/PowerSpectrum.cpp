@@ -50,6 +50,7 @@ PowerSpectrum SpectrumAnalyser::spectrum(std::span<const double> record, WindowK
     s.window = window;
     s.noiseBandwidth = m_noiseBandwidth;
     s.records = 1;
+    s.mean = mean;
     s.power.resize(static_cast<size_t>(N / 2 + 1));
     const double g = 1.0 / m_weightSum;
     const double dc = mean + m_buffer[0] * g;
@@ -78,6 +79,7 @@ void SpectrumAverage::add(const PowerSpectrum& spectrum) {
     for (size_t i = 0; i < m_average.power.size(); ++i) {
         m_average.power[i] += (spectrum.power[i] - m_average.power[i]) * k;
     }
+    m_average.mean += (spectrum.mean - m_average.mean) * k;
     ++m_average.records;
 }
 

@@ -18,6 +18,7 @@ struct PowerSpectrum {
     WindowKind window = WindowKind::PanelBlackmanHarris;
     double noiseBandwidth = 1.0;  // equivalent noise bandwidth, bins
     int records = 0;              // records whose spectra are averaged in here
+    double mean = 0.0;            // the records' plain mean, codes (bin 0 holds the weighted one)
 
     int bins() const { return static_cast<int>(power.size()); }
 };

@@ -13,7 +13,7 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev libfftw3-dev
   xvfb xauth openbox x11-utils fonts-dejavu-core
   fonts-liberation2
-  help2man desktop-file-utils
+  help2man desktop-file-utils poppler-utils
 )
 for group in "$@"; do
   case "$group" in

@@ -22,6 +22,14 @@ void ClockSettings::setSampleFrequency(int32_t f) {
     m_periodLow = static_cast<int16_t>(p - high * 256);
 }
 
+double ClockSettings::actualSampleRate() const {
+    const int32_t n = m_periodHigh * 256 + m_periodLow + 1;
+    if (m_sampleFrequency <= 0 || n <= 0) {
+        return 0.0;
+    }
+    return static_cast<double>(m_crystalFrequency) / n;
+}
+
 void ClockSettings::setTPeriodHigh(int16_t) {
     throw NumberedError(509, QString::fromLatin1(ErrorSource),
                         QStringLiteral("This Property is Read-Only"));

@@ -16,6 +16,11 @@ public:
     // Stores only: the period follows at the next sample-frequency assignment.
     void setCrystalFrequency(int32_t f) { m_crystalFrequency = f; }
 
+    // The rate the board really samples at: the crystal over the whole period the words give,
+    // which is not the frequency asked for unless it divides the crystal (580000 Hz gives
+    // 588235.29 Hz). 0 before a frequency is set.
+    double actualSampleRate() const;
+
     int16_t TPeriodHigh() const { return m_periodHigh; }
     int16_t TPeriodLow() const { return m_periodLow; }
     // Read-only properties: both raise 509 and change nothing.

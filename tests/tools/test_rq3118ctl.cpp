@@ -12,6 +12,7 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cmath>
@@ -513,7 +514,10 @@ TEST_F(Ctl, StaticErrorsOfTheSimulatedConverterSeenEndToEnd) {
     EXPECT_NEAR(dnl[2000 - 1].toDouble(), 0.0, 0.25);
     // Each record's linearity rests on the records so far.
     EXPECT_EQ(records.front()["linearity"].toObject()["records"].toInt(), 1);
-    EXPECT_FALSE(records.front()["linearity"].toObject()["warning"].isNull());
+    const QJsonArray firstWarnings = records.front()["warnings"].toArray();
+    EXPECT_TRUE(std::any_of(firstWarnings.begin(), firstWarnings.end(), [](const QJsonValue& w) {
+        return w.toObject()["code"].toString() == "few_samples_per_code";
+    }));
 
     // A bow alone, in two's complement, with codes numbered as the records number them.
     const Outcome bowed = run({"capture",
@@ -618,4 +622,96 @@ TEST_F(Ctl, PlotsSpectrumCsvAndReportFiles) {
     EXPECT_EQ(noSpectrum.status, 2);
     EXPECT_TRUE(noSpectrum.err.contains("not a power of two"));
     EXPECT_FALSE(QFile::exists(dir.filePath("x.png")));
+}
+
+TEST_F(Ctl, KnownFrequencyFitAndTheClockReallySet) {
+    // 580000 Hz asked: the crystal over 68 periods gives 588235.29 Hz, and the simulated tone
+    // is a tone at that rate.
+    const Outcome sim =
+        run({"capture", "--sim", "--sim-fast", "--config", "RQ3118.CFG", "--rate", "580000",
+             "--samples", "1024", "--sim-tone", "290123", "--fit", "--metrics", "--json"});
+    ASSERT_EQ(sim.status, 0) << sim.err.toStdString();
+    const QJsonObject fit = sim.object()["fit"].toObject();
+    EXPECT_EQ(fit["frequency_source"].toString(), "simulated");
+    EXPECT_NEAR(fit["three_parameter"].toObject()["frequency_hz"].toDouble(), 290123.0, 1e-6);
+    const double measured =
+        sim.object()["metrics"].toObject()["fundamental"].toObject()["frequency_hz"].toDouble();
+    EXPECT_NEAR(measured, 290123.0, 1.0);
+
+    const QString file = record("tone.dat", tone(1024, 37, 1800));
+    const Outcome given =
+        run({"analyze", file, "--fit", "--json", "--rate", "1024", "--fit-frequency", "37"});
+    ASSERT_EQ(given.status, 0) << given.err.toStdString();
+    const QJsonObject g = given.object()["fit"].toObject();
+    EXPECT_EQ(g["frequency_source"].toString(), "given");
+    EXPECT_DOUBLE_EQ(g["three_parameter"].toObject()["frequency_hz"].toDouble(), 37.0);
+    EXPECT_EQ(
+        run({"analyze", file, "--fit", "--json"}).object()["fit"].toObject()["frequency_source"],
+        "estimated");
+    EXPECT_EQ(run({"analyze", file, "--fit", "--fit-frequency", "-3"}).status, 1);
+}
+
+TEST_F(Ctl, WarningsAndLimits) {
+    const QString file = record("tone.dat", tone(1024, 37, 1800));
+    // Read as 8-bit codes, the record lies mostly outside the converter.
+    const Outcome narrow = run({"analyze", file, "--json", "--bits", "8"});
+    ASSERT_EQ(narrow.status, 0) << narrow.err.toStdString();
+    const QJsonArray warnings = narrow.object()["warnings"].toArray();
+    ASSERT_FALSE(warnings.isEmpty());
+    const auto outside = std::find_if(warnings.begin(), warnings.end(), [](const QJsonValue& w) {
+        return w.toObject()["code"].toString() == "outside_bits";
+    });
+    ASSERT_NE(outside, warnings.end());
+    EXPECT_GT(outside->toObject()["count"].toInt(), 500);
+    EXPECT_TRUE(run({"analyze", file, "--json"}).object()["warnings"].toArray().isEmpty());
+
+    write("pass.lim", "# acceptance\nSNR >= 40\nthd <= -50\n");
+    write("fail.lim", "SNR >= 40\nENOB > 15\n");
+    write("bad.lim", "SNR >= 40\nSNDR > 1\n");
+    const Outcome pass = run({"analyze", file, "--metrics", "--json", "--limits", "pass.lim"});
+    EXPECT_EQ(pass.status, 0) << pass.err.toStdString();
+    EXPECT_EQ(pass.object()["verdict"].toString(), "PASS");
+    const Outcome fail = run({"analyze", file, "--metrics", "--json", "--limits", "fail.lim"});
+    EXPECT_EQ(fail.status, 4);
+    EXPECT_EQ(fail.object()["verdict"].toString(), "FAIL");
+    const QJsonArray limits = fail.object()["limits"].toArray();
+    ASSERT_EQ(limits.size(), 2);
+    EXPECT_TRUE(limits[0].toObject()["pass"].toBool());
+    EXPECT_FALSE(limits[1].toObject()["pass"].toBool());
+    const Outcome bad = run({"analyze", file, "--metrics", "--limits", "bad.lim"});
+    EXPECT_EQ(bad.status, 2);
+    EXPECT_TRUE(bad.err.contains("line 2")) << bad.err.toStdString();
+    // A board that fails says so before any limit does.
+    EXPECT_EQ(run({"capture", "--sim", "--sim-fast", "--config", "RQ3118.CFG", "--sim-fault",
+                   "no-board", "--metrics", "--limits", "fail.lim"})
+                  .status,
+              3);
+}
+
+TEST_F(Ctl, ReportCarriesVerdictDeviceWarningsAndStaticFigures) {
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty()) {
+        GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
+    }
+    write("fail.lim", "SNR >= 40\nENOB > 15\n");
+    const Outcome r =
+        run({"report",    "--config",  "RQ3118.CFG", "--sim",      "--sim-fast", "--samples",
+             "4096",      "--records", "3",          "--sim-tone", "9973.1",     "--linearity",
+             "sine",      "--pdf",     "r.pdf",      "--serial",   "SN-0042",    "--operator",
+             "A. Tester", "--limits",  "fail.lim"});
+    EXPECT_EQ(r.status, 4) << r.err.toStdString();
+    QProcess text;
+    text.start(QStringLiteral("pdftotext"),
+               {QStringLiteral("-layout"), dir.filePath("r.pdf"), QStringLiteral("-")});
+    ASSERT_TRUE(text.waitForFinished(30000));
+    // Undo the ligatures the text is set with ("fi", "ff").
+    const QString pages = QString::fromUtf8(text.readAllStandardOutput())
+                              .replace(QChar(0xFB01), QStringLiteral("fi"))
+                              .replace(QChar(0xFB00), QStringLiteral("ff"));
+    for (const char* expected :
+         {"Verdict: FAIL", "2 limits, 1 failed", "rq3118ctl 2.0.0", "Serial number: SN-0042",
+          "Operator: A. Tester", "Supplies:", "Input range: 0 to 5 V",
+          "Figures from record 3 of 3 (the last)", "few_samples_per_code", "THD (H2–H6)", "Static",
+          "DNL", "Missing codes", "Gain error", "ENOB > 15"}) {
+        EXPECT_TRUE(pages.contains(QString::fromUtf8(expected))) << expected;
+    }
 }

@@ -145,7 +145,10 @@ int runAnalyze(const QStringList& argv) {
                          << QStringLiteral("Input range: %1 to %2 V")
                                 .arg(rq::formatGeneral(s.InputVMin),
                                      rq::formatGeneral(s.InputVMax));
-    return figures.writeOutputs(source) ? ExitOk : ExitRefused;
+    if (!figures.writeOutputs(source)) {
+        return ExitRefused;
+    }
+    return figures.limitsFailed() ? ExitLimits : ExitOk;
 }
 
 int runReport(const QStringList& argv) {

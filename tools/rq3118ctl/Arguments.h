@@ -12,6 +12,7 @@ constexpr int ExitOk = 0;
 constexpr int ExitUsage = 1;
 constexpr int ExitRefused = 2;
 constexpr int ExitBoard = 3;
+constexpr int ExitLimits = 4;  // the figures failed a --limits limit
 
 // A usage error: its text goes to standard error with a pointer to --help, and the exit is 1.
 struct UsageError {

@@ -99,6 +99,15 @@ rq::SimBoardSettings simSettings(const Arguments& args, const rq::Settings& conf
     return sim;
 }
 
+// The supplies the configuration switched, as the setup window's switches show them.
+QString supplyLine(const rq::Latch& latch) {
+    const auto on = [](bool b) { return b ? QStringLiteral("on") : QStringLiteral("off"); };
+    return QStringLiteral("Supplies: \u00b115 V %1, DVDD %2 V %3, AVDD %4 V %5, bus %6")
+        .arg(on(latch.HiSupply()), latch.DVDD() ? QStringLiteral("5") : QStringLiteral("3.3"),
+             on(latch.DigiON_OFF()), latch.AVDD() ? QStringLiteral("5") : QStringLiteral("3.3"),
+             on(latch.AVDD_On_Off()), on(latch.ENA_QS()));
+}
+
 }  // namespace
 
 int runCapture(const QStringList& argv) {
@@ -220,7 +229,18 @@ int runCapture(const QStringList& argv) {
     if (averaged) {
         analysers.fft.avgClicked(true);
     }
-    FigureRun figures(request, s.NumberOfBits, s.DataFormat == 1, s.SampleFreq);
+    // The figures take the rate the board really samples at, crystal over period, not the
+    // frequency asked for.
+    const double clockRate = state.BoardClock.actualSampleRate();
+    FigureRun figures(request, s.NumberOfBits, s.DataFormat == 1,
+                      clockRate > 0.0 ? clockRate : s.SampleFreq);
+    if (simulated && !request.fitFrequency && clockRate > 0.0) {
+        figures.setKnownFrequency(simSettings(args, configured).converter.toneFrequency / clockRate,
+                                  QStringLiteral("simulated"));
+    }
+    if (simulated) {
+        figures.setKnownLevel(simSettings(args, configured).converter.toneLevel);
+    }
     for (int k = 1; k <= records; ++k) {
         if (!rq::TakeSamples(comms, analysers)) {
             return finish(ExitBoard);
@@ -257,7 +277,12 @@ int runCapture(const QStringList& argv) {
     source.configuration
         << QStringLiteral("Part: %1").arg(s.PartName)
         << QStringLiteral("Configuration file: %1, DSP program %2").arg(*config, s.EXEName)
-        << QStringLiteral("Sample frequency: %1 Hz").arg(s.SampleFreq)
+        << (clockRate > 0.0 && clockRate != s.SampleFreq
+                ? QStringLiteral("Sample frequency: %1 Hz asked, %2 Hz set (crystal / %3)")
+                      .arg(s.SampleFreq)
+                      .arg(clockRate, 0, 'f', 2)
+                      .arg(qRound(state.BoardClock.CrystalFrequency() / clockRate))
+                : QStringLiteral("Sample frequency: %1 Hz").arg(s.SampleFreq))
         << QStringLiteral("Record length: %1 samples, %2 record%3%4")
                .arg(state.Record.SampleData.size())
                .arg(records)
@@ -268,7 +293,8 @@ int runCapture(const QStringList& argv) {
                .arg(s.DataFormat == 1 ? QStringLiteral("two's complement")
                                       : QStringLiteral("straight binary"))
         << QStringLiteral("Input range: %1 to %2 V")
-               .arg(rq::formatGeneral(s.InputVMin), rq::formatGeneral(s.InputVMax));
+               .arg(rq::formatGeneral(s.InputVMin), rq::formatGeneral(s.InputVMax))
+        << supplyLine(state.BoardLatch);
     if (simulated) {
         const rq::ConverterSettings c = simSettings(args, configured).converter;
         QString errors;
@@ -296,7 +322,10 @@ int runCapture(const QStringList& argv) {
                                     .arg(args.value(QStringLiteral("port"))
                                              .value_or(QStringLiteral("/dev/parport0")));
     }
-    return finish(figures.writeOutputs(source) ? ExitOk : ExitRefused);
+    if (!figures.writeOutputs(source)) {
+        return finish(ExitRefused);
+    }
+    return finish(figures.limitsFailed() ? ExitLimits : ExitOk);
 }
 
 }  // namespace rqctl

@@ -24,8 +24,10 @@ QList<Arguments::Option> figureOptions() {
     for (const char* name : {"metrics", "fit"}) {
         options << Arguments::Option{QString::fromLatin1(name), false};
     }
-    for (const char* name : {"linearity", "window", "full-scale-bits", "plot", "plot-time",
-                             "plot-histogram", "plot-linearity", "spectrum-csv", "pdf"}) {
+    for (const char* name :
+         {"linearity", "window", "full-scale-bits", "plot", "plot-time", "plot-histogram",
+          "plot-linearity", "spectrum-csv", "pdf", "fit-frequency", "limits", "serial", "operator",
+          "temperature", "notes"}) {
         options << Arguments::Option{QString::fromLatin1(name), true};
     }
     return options;
@@ -60,12 +62,28 @@ FigureRequest figureRequest(const Arguments& args, bool panelWindowing) {
     r.plotLinearity = args.value(QStringLiteral("plot-linearity"));
     r.spectrumCsv = args.value(QStringLiteral("spectrum-csv"));
     r.pdf = args.value(QStringLiteral("pdf"));
+    r.fitFrequency = args.number(QStringLiteral("fit-frequency"));
+    if (r.fitFrequency && !(*r.fitFrequency > 0.0)) {
+        throw UsageError{QStringLiteral("--fit-frequency must be a positive frequency in Hz")};
+    }
+    for (const auto& [option, label] :
+         {std::pair{"serial", "Serial number"}, std::pair{"operator", "Operator"},
+          std::pair{"temperature", "Temperature"}, std::pair{"notes", "Notes"}}) {
+        if (const auto text = args.value(QString::fromLatin1(option))) {
+            r.device << QStringLiteral("%1: %2").arg(QString::fromLatin1(label), *text);
+        }
+    }
+    if (const auto path = args.value(QStringLiteral("limits"))) {
+        // A bad limits file is a refused file, named with its line.
+        r.limits = readLimits(*path);
+        r.limitsGiven = true;
+    }
     return r;
 }
 
 QString figureText(double value, int decimals) {
     if (std::isnan(value)) {
-        return QStringLiteral("n/a");
+        return QStringLiteral("—");
     }
     if (std::isinf(value)) {
         return value > 0 ? QStringLiteral("inf") : QStringLiteral("-inf");
@@ -79,14 +97,39 @@ FigureRun::FigureRun(FigureRequest request, int bits, bool twosComplement, doubl
       m_histogram(m_bits, twosComplement ? -(1 << (m_bits - 1)) : 0) {
     m_options.fullScaleBits = m_request.fullScaleBits.value_or(m_bits);
     m_options.sampleRate = sampleRate;
+    if (m_request.fitFrequency) {
+        setKnownFrequency(*m_request.fitFrequency / sampleRate, QStringLiteral("given"));
+    }
+}
+
+void FigureRun::setKnownFrequency(double cyclesPerSample, const QString& source) {
+    m_knownCycles = cyclesPerSample;
+    m_frequencySource = source;
+}
+
+std::vector<LimitResult> FigureRun::limitResults() const {
+    return checkLimits(m_request.limits, m_figures);
+}
+
+bool FigureRun::limitsFailed() const {
+    return m_request.limitsGiven && !allPass(limitResults());
 }
 
 LinearityInput FigureRun::linearityInput() const {
     return m_request.linearity.value_or(LinearityInput::Sine);
 }
 
+QString FigureRun::recordsUsed() const {
+    if (m_records <= 1) {
+        return QStringLiteral("the one record");
+    }
+    return m_averaged ? QStringLiteral("the power average of records 1 to %1").arg(m_records)
+                      : QStringLiteral("record %1 of %1 (the last)").arg(m_records);
+}
+
 void FigureRun::addRecord(std::span<const double> codes, bool averaged) {
     ++m_records;
+    m_averaged = averaged;
     m_record.assign(codes.begin(), codes.end());
     if (m_request.spectrumNeeded()) {
         m_figures.reset();
@@ -108,12 +151,18 @@ void FigureRun::addRecord(std::span<const double> codes, bool averaged) {
         m_fit3.reset();
         m_fit4.reset();
         m_fitError.clear();
-        if (!m_figures) {
-            m_fitError = QStringLiteral("no tone to start the fit from: ") + m_spectrumError;
+        // The known tone when there is one; otherwise the spectrum's refined frequency,
+        // which the four-parameter fit sharpens.
+        std::optional<double> start = m_knownCycles;
+        if (!start && m_figures && m_figures->toneApartFromDc) {
+            start = m_figures->refinedBin / m_spectrum.recordLength;
+        }
+        if (!start) {
+            m_fitError =
+                QStringLiteral("no tone to start the fit from: ") +
+                (m_figures ? QStringLiteral("the tone cannot be told from DC") : m_spectrumError);
         } else {
-            // Started at the spectrum's refined frequency, which the four-parameter fit
-            // sharpens.
-            const double f = m_figures->refinedBin / m_spectrum.recordLength;
+            const double f = *start;
             try {
                 m_fit3 = fitSine3(codes, f, m_options.fullScaleBits, m_options.sampleRate);
                 m_fit4 = fitSine4(codes, f, m_options.fullScaleBits, m_options.sampleRate);
@@ -132,6 +181,16 @@ void FigureRun::addRecord(std::span<const double> codes, bool averaged) {
             m_linearityError = e.description();
         }
     }
+    m_warnings.clear();
+    checkRecord(codes, converterRange(m_options.fullScaleBits, m_histogram.lowestCode() < 0),
+                m_warnings);
+    checkNotNumbers(m_notNumbers, m_warnings);
+    if (m_figures) {
+        checkSpectrum(m_spectrum, *m_figures, m_warnings);
+    }
+    if (m_linearity) {
+        checkLinearity(*m_linearity, m_warnings);
+    }
 }
 
 namespace {
@@ -147,6 +206,19 @@ Result fitResult(const SineFit& fit) {
     if (fit.fourParameter) {
         r.add(QStringLiteral("iterations"), fit.iterations)
             .add(QStringLiteral("converged"), fit.converged);
+    }
+    return r;
+}
+
+std::vector<double> orders(const std::vector<int>& harmonics) {
+    return {harmonics.begin(), harmonics.end()};
+}
+
+Result warningsEntry(const Warning& w) {
+    Result r;
+    r.add(QStringLiteral("code"), w.code).add(QStringLiteral("text"), w.text);
+    if (w.count) {
+        r.add(QStringLiteral("count"), static_cast<long long>(*w.count));
     }
     return r;
 }
@@ -189,8 +261,12 @@ Result metricsResult(const DynamicFigures& f, const PowerSpectrum& s,
         .add(QStringLiteral("snr_db"), f.snr)
         .add(QStringLiteral("sinad_db"), f.sinad)
         .add(QStringLiteral("thd_dbc"), f.thd)
+        .add(QStringLiteral("thd_caption"), thdCaption(f))
+        .add(QStringLiteral("thd_harmonics"), orders(thdHarmonics(f)))
+        .add(QStringLiteral("masked"), orders(maskedHarmonics(f)))
         .add(QStringLiteral("sfdr_dbc"), f.sfdrDbc)
         .add(QStringLiteral("sfdr_dbfs"), f.sfdrDbfs)
+        .add(QStringLiteral("sfdr_caption"), sfdrCaption(f))
         .add(QStringLiteral("spur"), spur)
         .add(QStringLiteral("enob_bits"), f.enob)
         .add(QStringLiteral("noise_density_dbfs_hz"), f.noiseDensity)
@@ -216,11 +292,6 @@ Result linearityResult(const Linearity& l, const CodeHistogram& h) {
         .add(QStringLiteral("samples"), static_cast<long long>(l.samples))
         .add(QStringLiteral("out_of_range"), static_cast<long long>(h.outOfRange()))
         .add(QStringLiteral("samples_per_code"), l.samplesPerCode);
-    if (l.warning.isEmpty()) {
-        r.addNone(QStringLiteral("warning"));
-    } else {
-        r.add(QStringLiteral("warning"), l.warning);
-    }
     r.add(QStringLiteral("first_code"), l.firstCode)
         .add(QStringLiteral("last_code"), l.lastCode)
         .add(QStringLiteral("left_out_below"), l.leftOutBelow)
@@ -248,7 +319,8 @@ void FigureRun::addTo(Result& result) const {
     if (m_request.fit) {
         if (m_fit3 && m_fit4) {
             Result fits;
-            fits.add(QStringLiteral("three_parameter"), fitResult(*m_fit3))
+            fits.add(QStringLiteral("frequency_source"), m_frequencySource)
+                .add(QStringLiteral("three_parameter"), fitResult(*m_fit3))
                 .add(QStringLiteral("four_parameter"), fitResult(*m_fit4));
             result.add(QStringLiteral("fit"), fits);
         } else {
@@ -263,6 +335,28 @@ void FigureRun::addTo(Result& result) const {
         } else {
             result.add(QStringLiteral("linearity_error"), m_linearityError);
         }
+    }
+    std::vector<Result> warnings;
+    for (const Warning& w : m_warnings) {
+        warnings.push_back(warningsEntry(w));
+    }
+    result.add(QStringLiteral("warnings"), warnings);
+    if (m_request.limitsGiven) {
+        std::vector<Result> limits;
+        for (const LimitResult& l : limitResults()) {
+            Result row;
+            row.add(QStringLiteral("limit"), l.limit.text());
+            if (l.measured) {
+                row.add(QStringLiteral("measured"), *l.measured);
+            } else {
+                row.addNone(QStringLiteral("measured"));
+            }
+            row.add(QStringLiteral("pass"), l.pass);
+            limits.push_back(row);
+        }
+        result.add(QStringLiteral("limits"), limits)
+            .add(QStringLiteral("verdict"),
+                 limitsFailed() ? QStringLiteral("FAIL") : QStringLiteral("PASS"));
     }
 }
 

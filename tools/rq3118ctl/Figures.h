@@ -8,9 +8,11 @@
 
 #include "Arguments.h"
 #include "DynamicFigures.h"
+#include "Limits.h"
 #include "Linearity.h"
 #include "Result.h"
 #include "SineFit.h"
+#include "Warnings.h"
 
 namespace rqctl {
 
@@ -22,6 +24,13 @@ struct FigureRequest {
     rq::analysis::WindowKind window = rq::analysis::WindowKind::PanelBlackmanHarris;
     std::optional<int> fullScaleBits;
     std::optional<QString> plot, plotTime, plotHistogram, plotLinearity, spectrumCsv, pdf;
+    // The tone's frequency in Hz, for the known-frequency fit.
+    std::optional<double> fitFrequency;
+    // Pass/fail limits on the figures (--limits FILE), read before any board traffic.
+    std::vector<rq::analysis::Limit> limits;
+    bool limitsGiven = false;
+    // What the report says of the device and the run, when given: "Serial: 0042", ...
+    QStringList device;
 
     // Whether anything needs the figures' spectrum, fit or code histogram at all.
     bool spectrumNeeded() const;
@@ -47,7 +56,18 @@ class FigureRun {
 public:
     FigureRun(FigureRequest request, int bits, bool twosComplement, double sampleRate);
 
+    // The tone in cycles per sample, when it is known ("given" on the command line,
+    // "simulated"), for the known-frequency fit; without it the spectrum's estimate is used.
+    void setKnownFrequency(double cyclesPerSample, const QString& source);
+    // The input's level in dBFS when it is known (the simulated tone), for the gain error.
+    void setKnownLevel(double dbfs) { m_knownLevel = dbfs; }
+    const std::optional<double>& knownLevel() const { return m_knownLevel; }
+    // Items of the loaded file that held no number.
+    void setNotNumbers(int64_t count) { m_notNumbers = count; }
+
     void addRecord(std::span<const double> codes, bool averaged);
+    // "record 3 of 3", "power average of records 1 to 5": where the figures come from.
+    QString recordsUsed() const;
     void addTo(Result& result) const;
     // Plots, spectrum CSV and report as asked; false (with the reason on standard error) when
     // one cannot be written.
@@ -71,6 +91,12 @@ public:
     const QString& linearityError() const { return m_linearityError; }
     rq::analysis::LinearityInput linearityInput() const;
     int records() const { return m_records; }
+    const QString& frequencySource() const { return m_frequencySource; }
+    // What the last record's figures should not be trusted for.
+    const rq::analysis::Warnings& warnings() const { return m_warnings; }
+    // Each limit against the last figures; empty without --limits.
+    std::vector<rq::analysis::LimitResult> limitResults() const;
+    bool limitsFailed() const;
 
 private:
     FigureRequest m_request;
@@ -88,9 +114,15 @@ private:
     rq::analysis::CodeHistogram m_histogram;
     std::optional<rq::analysis::Linearity> m_linearity;
     QString m_linearityError;
+    std::optional<double> m_knownCycles;
+    QString m_frequencySource = QStringLiteral("estimated");
+    int64_t m_notNumbers = 0;
+    bool m_averaged = false;
+    std::optional<double> m_knownLevel;
+    rq::analysis::Warnings m_warnings;
 };
 
-// Fixed-point text of a figure: "67.42", "inf", "-inf" or "n/a".
+// Fixed-point text of a figure: "67.42", "inf", "-inf", or "—" for one that was not measured.
 QString figureText(double value, int decimals = 2);
 
 }  // namespace rqctl

@@ -122,12 +122,14 @@ void drawSpectrum(QCustomPlot& plot, const FigureRun& run, const RecordSource& s
     floorLine->point2->setCoords(1, floor);
     floorLine->setPen(QPen(QColor(60, 60, 60), 1.5, Qt::DashLine));
 
-    markPoint(plot, f.frequency / unit.divisor, level(f.fundamentalBin), QStringLiteral("F"),
-              FitRed, QCPScatterStyle::ssCircle);
+    // The markers stand at the levels the tables give: a tone's whole power, which its centre
+    // bin shows only when the tone is coherent.
+    markPoint(plot, f.frequency / unit.divisor, f.fundamentalDbfs, QStringLiteral("F"), FitRed,
+              QCPScatterStyle::ssCircle);
     for (const Harmonic& h : f.harmonics) {
         if (!h.masked) {
-            markPoint(plot, h.frequency / unit.divisor, level(h.bin), QString::number(h.order),
-                      HarmonicOrange, QCPScatterStyle::ssDiamond);
+            markPoint(plot, h.frequency / unit.divisor, std::max(h.dBFS, -300.0),
+                      QString::number(h.order), HarmonicOrange, QCPScatterStyle::ssDiamond);
         }
     }
     if (f.spurHarmonic == 0 && f.spurBin > 0) {
@@ -163,9 +165,20 @@ void drawSpectrum(QCustomPlot& plot, const FigureRun& run, const RecordSource& s
             .arg(s.recordLength)
             .arg(s.records)
             .arg(s.records == 1 ? QString() : QStringLiteral("s averaged")),
-        QStringLiteral("- - -    noise floor per bin"),
+        QStringLiteral("- - -    noise floor per bin (windowed)"),
     };
-    addNote(plot, plot.axisRect(), lines, Qt::AlignTop | Qt::AlignRight);
+    if (!maskedHarmonics(f).empty()) {
+        const QString summed = harmonicList(thdHarmonics(f));
+        lines.insert(4,
+                     QStringLiteral("         sums %1; %2 masked%3")
+                         .arg(summed.isEmpty() ? QStringLiteral("none") : summed,
+                              harmonicList(maskedHarmonics(f)),
+                              thdIsLowerBound(f) ? QStringLiteral(" (lower bound)") : QString()));
+    }
+    // The figures stand in the corner away from the tone, so that they do not hide its marker.
+    const bool toneRight = f.frequency > run.sampleRate() / 4;
+    addNote(plot, plot.axisRect(), lines,
+            Qt::AlignTop | (toneRight ? Qt::AlignLeft : Qt::AlignRight));
     addTitle(plot, QStringLiteral("Spectrum: ") + source.title);
 }
 

@@ -10,8 +10,12 @@ namespace rqctl {
 namespace {
 
 // The shortest text that reads back to the same double, whole numbers without an exponent, as
-// the JSON form writes them; JSON has no infinities, so they and NaN read "null" in both forms.
+// the JSON form writes them; JSON has no infinities, so they read "null" in both forms. A
+// figure that could not be measured (NaN) is null in JSON and "—" as text.
 QString numberText(double v) {
+    if (std::isnan(v)) {
+        return QStringLiteral("—");
+    }
     if (!std::isfinite(v)) {
         return QStringLiteral("null");
     }

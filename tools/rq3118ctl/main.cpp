@@ -61,7 +61,11 @@ QString helpText() {
                "                   default follows --no-window\n"
                "  --full-scale-bits N  full scale for dBFS and ENOB: a sine over 2^N codes\n"
                "                   (default the converter's bits)\n"
-               "  --fit            three- and four-parameter sine fits\n"
+               "  --fit            three- and four-parameter sine fits; the three-parameter\n"
+               "                   fit takes the tone's frequency as known: --fit-frequency,\n"
+               "                   or in a simulated capture the simulated tone over the sample\n"
+               "                   clock really set, or else the spectrum's estimate\n"
+               "  --fit-frequency HZ  the tone's frequency, for the fit (over --rate)\n"
                "  --linearity sine|ramp  DNL, INL and missing codes from the code histogram of a\n"
                "                   sine or a ramp (or triangle); a capture pools its records\n"
                "  --avg            (capture) the figures take the power average of the spectra\n"
@@ -72,6 +76,19 @@ QString helpText() {
                "                   plots are PNG, or SVG or PDF by the file's extension\n"
                "  --spectrum-csv FILE  the spectrum as CSV: frequency_hz, dbfs\n"
                "  --pdf FILE       the test report (what report writes)\n"
+               "  --serial TEXT, --operator TEXT, --temperature TEXT, --notes TEXT\n"
+               "                   the device and the run, printed on the report when given\n"
+               "  --limits FILE    pass/fail limits on the figures, one a line: NAME OP VALUE,\n"
+               "                   NAME one of SNR, SINAD, THD, SFDR, ENOB, NOISE_DENSITY (any\n"
+               "                   letter case, in the figure's unit: dB, dBc, bits, dBFS/Hz),\n"
+               "                   OP one of >= <= > <; # starts a comment. Each figure gets a\n"
+               "                   pass or fail mark and the result a verdict, PASS or FAIL; a\n"
+               "                   figure that could not be measured fails its limit\n"
+               "\n"
+               "Every result carries \"warnings\": each with a code, a sentence and, where there\n"
+               "is one, a count: clipping, no_tone, outside_bits, not_numbers, leakage, dc_lobe,\n"
+               "masked_harmonic, codes_not_swept, few_samples_per_code. A warning never changes\n"
+               "a figure; it says which figure not to trust.\n"
                "\n"
                "capture options:\n"
                "  --config FILE    the configuration file (required); its DSP program file is\n"
@@ -100,7 +117,8 @@ QString helpText() {
            QStringLiteral(
                "\n"
                "\n"
-               "Exit status: 0 success, 1 usage error, 2 refused file, 3 board failure.\n");
+               "Exit status: 0 success, 1 usage error, 2 refused file (a bad limits file\n"
+               "included), 3 board failure, 4 a limit failed (a board failure comes first).\n");
 }
 
 // Plots and reports are drawn with widgets that are never shown: they need a QApplication,

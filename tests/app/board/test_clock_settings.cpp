@@ -101,3 +101,14 @@ TEST(ClockSettings, PeriodBytesAreReadOnly) {
     EXPECT_EQ(c.TPeriodHigh(), 1);
     EXPECT_EQ(c.TPeriodLow(), 143);
 }
+
+TEST(ClockSettings, ActualRateIsTheCrystalOverTheWholePeriod) {
+    ClockSettings c = fortyMegahertz();
+    EXPECT_EQ(c.actualSampleRate(), 0.0);
+    c.setSampleFrequency(100000);  // divides the crystal
+    EXPECT_DOUBLE_EQ(c.actualSampleRate(), 100000.0);
+    c.setSampleFrequency(580000);  // 68.97 periods, truncated to 68
+    EXPECT_DOUBLE_EQ(c.actualSampleRate(), 40e6 / 68);
+    c.setSampleFrequency(5);
+    EXPECT_DOUBLE_EQ(c.actualSampleRate(), 5.0);
+}
