@@ -14,6 +14,7 @@ packages=(
   xvfb xauth fonts-dejavu-core
   fonts-liberation2
   help2man desktop-file-utils
+  time
 )
 for group in "$@"; do
   case "$group" in
