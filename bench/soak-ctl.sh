@@ -23,11 +23,18 @@ trap 'rm -rf "$work"' EXIT
 cp "$examples/RQ3118.CFG" "$examples/VMB.EXE" "$work/"
 cd "$work"
 
+# Most of the program's resident memory is its libraries' pages, and which of them a run touches
+# shifts by a few hundred KiB with where the libraries are mapped; with the address layout
+# fixed, runs of the same program touch the same pages.
+fixed=()
+if setarch -R true 2>/dev/null; then
+  fixed=(setarch -R)
+fi
 # The capture's arguments but the count; it runs under /usr/bin/time, which writes the peak
 # resident memory (KiB) to peak.txt. Standard output is JSON, one record a line, on the named
 # pipe lines.
-run=(/usr/bin/time -f %M -o peak.txt "$ctl" capture --sim --sim-fast --config RQ3118.CFG
-  --samples "$samples" --json --records)
+run=("${fixed[@]}" /usr/bin/time -f %M -o peak.txt "$ctl" capture --sim --sim-fast
+  --config RQ3118.CFG --samples "$samples" --json --records)
 
 mkfifo lines
 start=$SECONDS
