@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Memory of rq3118ctl as a user runs it: "capture --sim --sim-fast" of SAMPLES-sample records.
 # A run of LONG records reports its resident memory after record SHORT and after record LONG;
-# a run of SHORT records and the long run report their peak resident memory. Fails when either
+# runs of SHORT records and the long run report their peak resident memory. Fails when either
 # pair lies more than LIMIT KiB apart, which a program that keeps something per record cannot
 # hold over thousands of records.
 # Arguments: RQ3118CTL EXAMPLES_DIR [SHORT] [LONG] [SAMPLES] [LIMIT_KIB]
@@ -72,14 +72,22 @@ if ! wait "$timer"; then
 fi
 peak_long="$(tail -n 1 peak.txt)"
 
-"${run[@]}" "$short" >lines 2>messages.txt &
-cat lines >/dev/null
-if ! wait $!; then
-  echo "soak-ctl: the short capture failed:" >&2
-  cat messages.txt >&2
-  exit 1
-fi
-peak_short="$(tail -n 1 peak.txt)"
+# Even so a run now and then touches fewer pages; the short run's peak is the highest of three,
+# so that such a run does not pass for growth of the long one.
+peak_short=0
+for _ in 1 2 3; do
+  "${run[@]}" "$short" >lines 2>messages.txt &
+  cat lines >/dev/null
+  if ! wait $!; then
+    echo "soak-ctl: the short capture failed:" >&2
+    cat messages.txt >&2
+    exit 1
+  fi
+  peak="$(tail -n 1 peak.txt)"
+  if [ "$peak" -gt "$peak_short" ]; then
+    peak_short="$peak"
+  fi
+done
 
 echo "rq3118ctl capture of $samples-sample records ($((SECONDS - start)) s):"
 echo "  resident after record $short: ${resident_short:-?} KiB, after record $long: ${resident_long:-?} KiB"
