@@ -118,6 +118,9 @@ void FftAnalysis::CalcFFT(std::span<const double> DataArray, std::vector<double>
         m_lastError = numbered ? numbered->number() : ErrorNumber;
         m_lastErrorText = numbered ? numbered->description() : QString::fromLocal8Bit(e.what());
         std::fill(FFTarray.begin(), FFTarray.end(), 0.0);
+        // No peak was found: the previous record's frequency beside zeroed SNR and THD would
+        // read as this record's.
+        m_freqText = frequencyText(0.0);
         m_snrText = QStringLiteral("0.000dB");
         m_thdText = QStringLiteral("0.000dB");
         m_SNR = 0.0;

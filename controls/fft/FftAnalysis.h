@@ -26,7 +26,7 @@ public:
     FftAnalysis();
 
     // Entry point of the host: window, spectrum and measurements in one call. Never throws: on
-    // any failure FFTarray is zeroed and SNR and THD read 0.
+    // any failure FFTarray is zeroed, SNR and THD read 0 and the frequency ".0Hz".
     void CalcFFT(std::span<const double> DataArray, std::vector<double>& FFTarray,
                  std::optional<double> SampleFrequency = std::nullopt);
     // What the last CalcFFT left behind for a host that wants more than the read-outs: the

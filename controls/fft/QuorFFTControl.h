@@ -56,7 +56,7 @@ public:
 
     // Window, spectrum, SNR and THD of one record into the read-outs; FFTarray gets the N/2 dB
     // values. 100000 Hz when no sample frequency is given. Never throws: a failure zeroes
-    // FFTarray and reads "0.000dB" (see analysis().lastError() for why).
+    // FFTarray and reads "0.000dB" and ".0Hz" (see analysis().lastError() for why).
     void CalcFFT(std::span<const double> DataArray, std::vector<double>& FFTarray,
                  std::optional<double> SampleFrequency = std::nullopt);
 

@@ -311,7 +311,11 @@ void SimBoard::handleFrame() {
     frame.code = m_frame[3];
     m_frame.clear();
     frame.understood = runCommand(frame);
+    if (m_log.size() == CommandLogLength) {
+        m_log.erase(m_log.begin());
+    }
     m_log.push_back(frame);
+    ++m_commandCount;
 }
 
 bool SimBoard::runCommand(const CommandFrame& frame) {

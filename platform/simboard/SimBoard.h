@@ -78,8 +78,11 @@ public:
     bool capturing() const { return m_capture != CapturePhase::Idle; }
     int lastRecordLength() const { return m_lastRecordLength; }
     double lastSampleRate() const { return m_lastSampleRate; }
-    // Every complete frame received outside a download, in order.
+    // The last CommandLogLength complete frames received outside a download, oldest first; a
+    // board that runs for days must not keep them all. commandCount() counts every one.
+    static constexpr size_t CommandLogLength = 64;
     const std::vector<CommandFrame>& commandLog() const { return m_log; }
+    int64_t commandCount() const { return m_commandCount; }
     int resetCount() const { return m_resetCount; }
     // Bytes that went through the handshake, written and read.
     int64_t bytesHandshaken() const { return m_bytes; }
@@ -147,6 +150,7 @@ private:
     std::optional<uint8_t> m_latch;
     bool m_poweredUp = true;
     std::vector<CommandFrame> m_log;
+    int64_t m_commandCount = 0;
     int m_resetCount = 0;
 
     // Capture.

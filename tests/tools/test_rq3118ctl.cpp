@@ -148,6 +148,7 @@ TEST_F(Ctl, ConfigShowsWhatLoadingGives) {
     EXPECT_EQ(o["SampleFreq"].toInt(), 200000);
     EXPECT_EQ(o["Max_Frequency"].toInt(), 580000);
     EXPECT_EQ(o["NumberOfSamples"].toInt(), 3);
+    EXPECT_EQ(o["record_length"].toInt(), 2048);
     EXPECT_EQ(o["DataFormat"].toInt(), 1);
     EXPECT_EQ(o["NumberOfBits"].toInt(), 12);
     EXPECT_EQ(o["InputVMax"].toDouble(), 2.5);
@@ -164,13 +165,17 @@ TEST_F(Ctl, ConfigRefusalsCarryTheirMessage) {
     write("NOTCFG.CFG", "PARTNAME:X\r\n");
     write("NOPROG.CFG", "[VELMAR BOARD]\r\nPARTNAME:X\r\nSAMPLEFREQUENCY:250000\r\n");
     write("ZERO.CFG", "[VELMAR BOARD]\r\nPARTNAME:Z\r\nPROGRAMNAME:Z.EXE\r\nSAMPLES:0\r\n");
+    // What loading gave, then the error line.
     const Outcome notCfg = run({"config", "NOTCFG.CFG", "--json"});
     EXPECT_EQ(notCfg.status, 2);
-    EXPECT_EQ(notCfg.object()["message"].toString(), "This is not a valid CFG file");
+    ASSERT_EQ(notCfg.objects().size(), 2u);
+    EXPECT_EQ(notCfg.objects()[0]["message"].toString(), "This is not a valid CFG file");
+    EXPECT_EQ(notCfg.objects()[1]["error"].toObject()["text"].toString(),
+              "This is not a valid CFG file");
 
     const Outcome noProgram = run({"config", "NOPROG.CFG", "--json"});
     EXPECT_EQ(noProgram.status, 2);
-    const QJsonObject o = noProgram.object();
+    const QJsonObject o = noProgram.objects().front();
     EXPECT_TRUE(o["message"].toString().startsWith(
         "This file does not contian an EXE filename to load.\r\n"));
     EXPECT_EQ(o["PartName"].toString(), "");
@@ -178,12 +183,14 @@ TEST_F(Ctl, ConfigRefusalsCarryTheirMessage) {
 
     const Outcome zero = run({"config", "ZERO.CFG", "--json"});
     EXPECT_EQ(zero.status, 2);
-    EXPECT_TRUE(zero.object()["message"].toString().startsWith("An Unexpected Error (Code:5"));
-    EXPECT_EQ(zero.object()["EXEName"].toString(), "Z.EXE");
+    EXPECT_TRUE(
+        zero.objects().front()["message"].toString().startsWith("An Unexpected Error (Code:5"));
+    EXPECT_EQ(zero.objects().front()["EXEName"].toString(), "Z.EXE");
 
     const Outcome missing = run({"config", "NONE.CFG", "--json"});
     EXPECT_EQ(missing.status, 2);
-    EXPECT_TRUE(missing.object()["message"].toString().contains("(Code:53"));
+    EXPECT_TRUE(missing.objects().front()["message"].toString().contains("(Code:53"));
+    EXPECT_EQ(missing.objects().back()["error"].toObject()["number"].toInt(), 53);
 }
 
 TEST_F(Ctl, DspChecksAProgramFile) {
@@ -193,8 +200,8 @@ TEST_F(Ctl, DspChecksAProgramFile) {
     write("BAD.EXE", "hdr\r\n@PA\r\n0\r\n12345\r\n#\r\n");
     const Outcome bad = run({"dsp", "BAD.EXE", "--json"});
     EXPECT_EQ(bad.status, 2);
-    EXPECT_EQ(bad.object()["result"].toInt(), 2);
-    EXPECT_EQ(bad.object()["reason"].toString(),
+    EXPECT_EQ(bad.objects().front()["result"].toInt(), 2);
+    EXPECT_EQ(bad.objects().front()["reason"].toString(),
               "item 4 (\"12345\") is not six hexadecimal digits");
     const Outcome none = run({"dsp", "NONE.EXE"});
     EXPECT_EQ(none.status, 2);
@@ -203,11 +210,11 @@ TEST_F(Ctl, DspChecksAProgramFile) {
     // inside a quoted word.
     const Outcome device = run({"dsp", "/dev/zero", "--json"});
     EXPECT_EQ(device.status, 2);
-    EXPECT_TRUE(device.object()["reason"].toString().contains("not a regular file"));
+    EXPECT_TRUE(device.objects().front()["reason"].toString().contains("not a regular file"));
     write("HASH.EXE", "hdr\r\n@PA\r\n#\r\n");
-    EXPECT_EQ(run({"dsp", "HASH.EXE", "--json"}).object()["result"].toInt(), 2);
+    EXPECT_EQ(run({"dsp", "HASH.EXE", "--json"}).objects().front()["result"].toInt(), 2);
     write("LF.EXE", "hdr\r\n@PA\r\n0\r\n\"123456\n\"\r\n#\r\n");
-    EXPECT_EQ(run({"dsp", "LF.EXE", "--json"}).object()["reason"].toString(),
+    EXPECT_EQ(run({"dsp", "LF.EXE", "--json"}).objects().front()["reason"].toString(),
               "item 4 (\"123456\\n\") is not six hexadecimal digits");
 }
 
@@ -225,14 +232,23 @@ TEST_F(Ctl, AnalyzeReadsAGeneratedTone) {
     EXPECT_NEAR(o["thd"].toDouble(), -60.0, 0.5);
     EXPECT_GT(o["snr"].toDouble(), 80.0);
     EXPECT_EQ(o["snr_text"].toString(), rq::formatNumber(o["snr"].toDouble(), u"00.000") + "dB");
+    // The histogram's figures as numbers, the panel's texts beside them.
     const QJsonObject h = o["histogram"].toObject();
-    EXPECT_EQ(h["samples"].toString(), "1024");
     const auto [lo, hi] = std::minmax_element(codes.begin(), codes.end());
-    EXPECT_EQ(h["max_code"].toString(), QString::number(std::nearbyint(*hi)));
-    EXPECT_EQ(h["min_code"].toString(), QString::number(std::nearbyint(*lo)));
-    EXPECT_EQ(h["spread"].toString(),
-              QString::number(std::nearbyint(*hi) - std::nearbyint(*lo) + 1));
-    EXPECT_EQ(h["mean"].toString().left(4), "2048");
+    for (const char* key : {"samples", "max_code", "min_code", "spread", "mean", "std_dev"}) {
+        EXPECT_TRUE(h[key].isDouble()) << key;
+        EXPECT_TRUE(h[QString(key) + "_text"].isString()) << key;
+    }
+    EXPECT_EQ(h["samples"].toInt(), 1024);
+    EXPECT_EQ(h["max_code"].toInt(), std::nearbyint(*hi));
+    EXPECT_EQ(h["min_code"].toInt(), std::nearbyint(*lo));
+    EXPECT_EQ(h["spread"].toInt(), std::nearbyint(*hi) - std::nearbyint(*lo) + 1);
+    EXPECT_NEAR(h["mean"].toDouble(), 2048.0, 0.5);
+    EXPECT_EQ(h["mean_text"].toString(), rq::formatNumber(h["mean"].toDouble(), u"#0.000"));
+    // A sine of amplitude a has an rms of a / sqrt(2).
+    EXPECT_NEAR(h["std_dev"].toDouble(), 1500 / std::sqrt(2.0), 2.0);
+    EXPECT_EQ(h["std_dev_text"].toString(), rq::formatNumber(h["std_dev"].toDouble(), u"#0.000"));
+    EXPECT_EQ(h["max_code_text"].toString(), QString::number(std::nearbyint(*hi)));
 
     QFile spectrum(dir.filePath("spectrum.dat"));
     ASSERT_TRUE(spectrum.open(QIODevice::ReadOnly));
@@ -268,9 +284,9 @@ TEST_F(Ctl, AnalyzeGoesOnPastASpectrumThatFails) {
         EXPECT_EQ(o["snr_text"].toString(), "0.000dB");
         EXPECT_EQ(o["thd_text"].toString(), "0.000dB");
         EXPECT_EQ(o["snr"].toDouble(), 0.0);
+        EXPECT_EQ(o["freq_text"].toString(), ".0Hz");  // no peak, so no frequency
         EXPECT_EQ(o["peak"].toInt(), 0);
-        EXPECT_EQ(o["histogram"].toObject()["samples"].toString(),
-                  QString::number(row.codes.size()));
+        EXPECT_EQ(o["histogram"].toObject()["samples"].toInt(), int(row.codes.size()));
         EXPECT_TRUE(r.err.contains(QString("%1 Data Samples Read").arg(row.codes.size())));
     }
     const Outcome text = run({"analyze", "thousand.dat"});
@@ -329,6 +345,96 @@ TEST_F(Ctl, JsonNumbersReadBackToTheSameDouble) {
     EXPECT_TRUE(text.out.contains("SampleFreq: 100000\n"));
 }
 
+TEST_F(Ctl, JsonFailuresEndWithOneErrorLine) {
+    // Whatever stops a command, a script reading JSON lines gets one last line that says why,
+    // with the exit status beside it; usage errors included.
+    record("one.dat", {2048});
+    record("tone.dat", tone(1024, 101, 1500));
+    struct Row {
+        QStringList args;
+        int status;
+        int number;
+        const char* source;
+        const char* text;  // contained in the error's text
+    } rows[] = {
+        {{"frobnicate", "--json"}, 1, 5, "rq3118ctl", "unknown command frobnicate"},
+        {{"analyze", "--json"}, 1, 5, "rq3118ctl", "analyze takes one raw sample data file"},
+        {{"analyze", "tone.dat", "--json", "--dc-bins", "many"}, 1, 5, "rq3118ctl", "--dc-bins"},
+        {{"capture", "--sim", "--json"}, 1, 5, "rq3118ctl", "capture needs --config FILE"},
+        {{"analyze", "none.dat", "--json"}, 2, 53, "", "none.dat: cannot be read"},
+        {{"analyze", "one.dat", "--json"},
+         2,
+         533,
+         "RQ3118",
+         "Error 533:11 occured while calculating Histogram"},
+        {{"dsp", "NONE.EXE", "--json"}, 2, 53, "LoadDSPProgram", "no file named"},
+        {{"capture", "--sim", "--sim-fast", "--config", "RQ3118.CFG", "--json", "--sim-fault",
+          "stuck-low=600"},
+         3,
+         517,
+         "TakeSamples",
+         "record 1: Data Upload Failure"},
+        {{"capture", "--sim", "--sim-fast", "--config", "RQ3118.CFG", "--json", "--sim-fault",
+          "no-board"},
+         3,
+         504,
+         "ResetBoard",
+         "The Velmar Board Failed to Respond"},
+        {{"report", "tone.dat", "--json", "--pdf", "no/such/dir/r.pdf"},
+         2,
+         75,
+         "rq3118ctl",
+         "no/such/dir/r.pdf"},
+    };
+    for (const Row& row : rows) {
+        const std::string what = row.args.join(' ').toStdString();
+        const Outcome r = run(row.args);
+        EXPECT_EQ(r.status, row.status) << what;
+        const auto lines = r.objects();
+        ASSERT_FALSE(lines.empty()) << what;
+        const QJsonObject last = lines.back();
+        EXPECT_EQ(last.keys(), QStringList({"error", "exit_status"})) << what;
+        EXPECT_EQ(last["exit_status"].toInt(), row.status) << what;
+        const QJsonObject e = last["error"].toObject();
+        EXPECT_EQ(e.keys(), QStringList({"number", "source", "text"})) << what;
+        EXPECT_EQ(e["number"].toInt(), row.number) << what;
+        if (*row.source) {
+            EXPECT_EQ(e["source"].toString(), row.source) << what;
+        }
+        EXPECT_TRUE(e["text"].toString().contains(row.text))
+            << what << ": " << e["text"].toString().toStdString();
+        EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                                [](const QJsonObject& o) { return o.contains("error"); }),
+                  1)
+            << what;
+    }
+    // Without --json the failures keep standard output as it was.
+    EXPECT_TRUE(run({"frobnicate"}).out.isEmpty());
+    EXPECT_TRUE(run({"analyze", "one.dat"}).out.isEmpty());
+    // A success has no error line.
+    const auto good = run({"analyze", "tone.dat", "--json"}).objects();
+    ASSERT_EQ(good.size(), 1u);
+    EXPECT_FALSE(good[0].contains("error"));
+}
+
+TEST_F(Ctl, CapturedRecordsWithoutASpectrumReadNoFrequency) {
+    // Silence in two's complement: every code 0, so no record has a spectrum.
+    const Outcome r = run({"capture", "--sim", "--sim-fast", "--config", "RQ3118TC.CFG", "--json",
+                           "--records", "2", "--sim-level", "-300", "--sim-noise", "0"});
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    const auto records = r.objects();
+    ASSERT_EQ(records.size(), 2u);
+    for (const QJsonObject& o : records) {
+        EXPECT_EQ(o["spectrum_error"].toString(), "every value of the record is 0");
+        EXPECT_EQ(o["freq_text"].toString(), ".0Hz");
+        EXPECT_EQ(o["snr_text"].toString(), "0.000dB");
+        EXPECT_EQ(o["histogram"].toObject()["spread"].toInt(), 1);
+    }
+    const Outcome text = run({"capture", "--sim", "--sim-fast", "--config", "RQ3118TC.CFG",
+                              "--sim-level", "-300", "--sim-noise", "0"});
+    EXPECT_TRUE(text.out.contains("freq_text: .0Hz\n")) << text.out.toStdString();
+}
+
 TEST_F(Ctl, CaptureOnTheSimulatedBoard) {
     const Outcome r = run({"capture", "--sim", "--sim-fast", "--config", "RQ3118.CFG", "--records",
                            "3", "--json", "--sim-tone", "9863.28125", "--sim-seed", "7"});
@@ -364,10 +470,10 @@ TEST_F(Ctl, CaptureFollowsTheConfigurationsCoding) {
     const QJsonObject twos =
         run({"capture", "--sim", "--sim-fast", "--config", "RQ3118TC.CFG", "--json"}).object();
     EXPECT_EQ(twos["samples"].toInt(), 2048);
-    EXPECT_LT(twos["histogram"].toObject()["min_code"].toString().toInt(), -1500);
+    EXPECT_LT(twos["histogram"].toObject()["min_code"].toInt(), -1500);
     const QJsonObject sixteen =
         run({"capture", "--sim", "--sim-fast", "--config", "RQ3116.CFG", "--json"}).object();
-    EXPECT_GT(sixteen["histogram"].toObject()["max_code"].toString().toInt(), 60000);
+    EXPECT_GT(sixteen["histogram"].toObject()["max_code"].toInt(), 60000);
     EXPECT_EQ(sixteen["freq_text"].toString(), "9997.6Hz");
 
     const QJsonObject averaged = run({"capture", "--sim", "--sim-fast", "--config", "RQ3118.CFG",
@@ -673,8 +779,13 @@ TEST_F(Ctl, WarningsAndLimits) {
     EXPECT_EQ(pass.object()["verdict"].toString(), "PASS");
     const Outcome fail = run({"analyze", file, "--metrics", "--json", "--limits", "fail.lim"});
     EXPECT_EQ(fail.status, 4);
-    EXPECT_EQ(fail.object()["verdict"].toString(), "FAIL");
-    const QJsonArray limits = fail.object()["limits"].toArray();
+    // The result, then the line that says why the command failed.
+    const auto lines = fail.objects();
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0]["verdict"].toString(), "FAIL");
+    EXPECT_EQ(lines[1]["exit_status"].toInt(), 4);
+    EXPECT_TRUE(lines[1]["error"].toObject()["text"].toString().contains("ENOB > 15"));
+    const QJsonArray limits = lines[0]["limits"].toArray();
     ASSERT_EQ(limits.size(), 2);
     EXPECT_TRUE(limits[0].toObject()["pass"].toBool());
     EXPECT_FALSE(limits[1].toObject()["pass"].toBool());

@@ -17,13 +17,20 @@ namespace rqctl {
 
 void addAnalysis(Result& r, const rq::ProgramState& state, const rq::Analysers& a) {
     const rq::histogram::Display& h = a.histogram;
+    // The numbers for a script, the panel's texts beside them for a reader.
     Result histogram;
-    histogram.add(QStringLiteral("samples"), h.results[0])
-        .add(QStringLiteral("max_code"), h.results[1])
-        .add(QStringLiteral("min_code"), h.results[2])
-        .add(QStringLiteral("spread"), h.results[3])
-        .add(QStringLiteral("std_dev"), h.results[4])
-        .add(QStringLiteral("mean"), h.results[5]);
+    histogram.add(QStringLiteral("samples"), static_cast<long long>(h.samples))
+        .add(QStringLiteral("max_code"), static_cast<long long>(h.maxCode))
+        .add(QStringLiteral("min_code"), static_cast<long long>(h.minCode))
+        .add(QStringLiteral("spread"), static_cast<long long>(h.spread))
+        .add(QStringLiteral("std_dev"), h.stdDev)
+        .add(QStringLiteral("mean"), h.mean)
+        .add(QStringLiteral("samples_text"), h.results[0])
+        .add(QStringLiteral("max_code_text"), h.results[1])
+        .add(QStringLiteral("min_code_text"), h.results[2])
+        .add(QStringLiteral("spread_text"), h.results[3])
+        .add(QStringLiteral("std_dev_text"), h.results[4])
+        .add(QStringLiteral("mean_text"), h.results[5]);
     r.add(QStringLiteral("samples"), static_cast<long long>(state.Record.SampleData.size()))
         .add(QStringLiteral("snr"), a.fft.SNR())
         .add(QStringLiteral("thd"), a.fft.THD())
@@ -109,12 +116,14 @@ int runAnalyze(const QStringList& argv) {
     } catch (const rq::NumberedError& e) {
         printErr(QStringLiteral("%1: cannot be read as a data file (error %2: %3)")
                      .arg(path, rq::formatGeneral(e.number()), e.description()));
+        setFailureFromLastMessage(e.number(), e.source());
         return ExitRefused;
     }
 
     if (const std::optional<rq::DispatchFailure> failure =
             rq::analyseLoadedRecord(state, analysers, rate)) {
         printErr(failure->message);
+        setFailure(failure->number, QStringLiteral("RQ3118"), failure->message);
         return ExitRefused;
     }
     printErr(rq::samplesReadLine(state.Record.SampleData.size()));
@@ -123,6 +132,7 @@ int runAnalyze(const QStringList& argv) {
             rq::writeDataValues(*out, state.Record.FFTData);
         } catch (const rq::NumberedError& e) {
             printErr(QStringLiteral("%1: cannot be written (%2)").arg(*out, e.description()));
+            setFailureFromLastMessage(e.number(), e.source());
             return ExitRefused;
         }
     }
@@ -146,9 +156,10 @@ int runAnalyze(const QStringList& argv) {
                                 .arg(rq::formatGeneral(s.InputVMin),
                                      rq::formatGeneral(s.InputVMax));
     if (!figures.writeOutputs(source)) {
+        setFailureFromLastMessage(rq::RuntimeError::PathFileAccess, QStringLiteral("rq3118ctl"));
         return ExitRefused;
     }
-    return figures.limitsFailed() ? ExitLimits : ExitOk;
+    return limitsStatus(figures);
 }
 
 int runReport(const QStringList& argv) {

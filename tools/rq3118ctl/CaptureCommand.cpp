@@ -25,6 +25,25 @@
 namespace rqctl {
 namespace {
 
+// The number of a download result: the box's own for a board failure, the run-time one for a
+// file the download refused.
+int programLoadErrorNumber(int16_t result) {
+    switch (result) {
+        case rq::DspResult::NoFile:
+            return rq::RuntimeError::FileNotFound;
+        case rq::DspResult::NotDspFile:
+            return rq::RuntimeError::InvalidCall;
+        case rq::DspResult::BeginFailed:
+            return 504;
+        case rq::DspResult::LengthFailed:
+            return 505;
+        case rq::DspResult::PacketFailed:
+            return 506;
+        default:
+            return 507;
+    }
+}
+
 // The lines of the setup window's "Program Load Error" box for a download result.
 QString programLoadError(int16_t result) {
     switch (result) {
@@ -37,10 +56,7 @@ QString programLoadError(int16_t result) {
                 "The Program File specified by the Configuration\nFile does not appear to be a "
                 "valid DSP file");
         default: {
-            const int error = result == rq::DspResult::BeginFailed    ? 504
-                              : result == rq::DspResult::LengthFailed ? 505
-                              : result == rq::DspResult::PacketFailed ? 506
-                                                                      : 507;
+            const int error = programLoadErrorNumber(result);
             return QStringLiteral(
                        "Communication with the Velmar Board Failed.\n(Error %1)\nPlease Reset "
                        "the Board and Try Again.")
@@ -185,8 +201,10 @@ int runCapture(const QStringList& argv) {
 
     rq::ResetNotifications noWindows;
     rq::ResetBoard(comms, noWindows);
-    if (messages.lines.endsWith(QStringLiteral("Reset Failure"))) {
-        return finish(ExitBoard);  // the reset's own box has told why
+    if (messages.last == QStringLiteral("Reset Failure")) {
+        // The reset's own box has told why.
+        setFailure(504, QStringLiteral("ResetBoard"), boxes.last);
+        return finish(ExitBoard);
     }
     QString failure;
     if (rq::LoadConfigFile(state, *config, boxes, &failure) != 0) {
@@ -194,6 +212,8 @@ int runCapture(const QStringList& argv) {
             printErr(failure);
         }
         messages.AddItem(QStringLiteral("Error Loading CFG"));
+        setFailure(configFailureNumber(boxes.last), QStringLiteral("LoadConfigFile"),
+                   boxes.last.isEmpty() ? failure : boxes.last);
         return finish(ExitRefused);
     }
     rq::Settings& s = state.CurrentSettings;
@@ -210,6 +230,7 @@ int runCapture(const QStringList& argv) {
         printErr(QStringLiteral("The sample frequency %1 Hz cannot be used: %2")
                      .arg(s.SampleFreq)
                      .arg(e.description()));
+        setFailureFromLastMessage(e.number(), e.source());
         return finish(ExitRefused);
     }
 
@@ -218,6 +239,8 @@ int runCapture(const QStringList& argv) {
         printErr(QStringLiteral("Program Load Error: ") + programLoadError(loaded));
         const bool fileRefused =
             loaded == rq::DspResult::NoFile || loaded == rq::DspResult::NotDspFile;
+        setFailure(programLoadErrorNumber(loaded), QStringLiteral("LoadDSPProgram"),
+                   programLoadError(loaded));
         return finish(fileRefused ? ExitRefused : ExitBoard);
     }
     messages.AddItem(QStringLiteral("Program Running"));
@@ -243,6 +266,8 @@ int runCapture(const QStringList& argv) {
     }
     for (int k = 1; k <= records; ++k) {
         if (!rq::TakeSamples(comms, analysers)) {
+            setFailure(517, QStringLiteral("TakeSamples"),
+                       QStringLiteral("record %1: %2").arg(k).arg(messages.last));
             return finish(ExitBoard);
         }
         if (!json && k > 1) {
@@ -262,6 +287,7 @@ int runCapture(const QStringList& argv) {
                 rq::writeDataValues(*out, values);
             } catch (const rq::NumberedError& e) {
                 printErr(QStringLiteral("%1: cannot be written (%2)").arg(*out, e.description()));
+                setFailureFromLastMessage(e.number(), e.source());
                 return false;
             }
         }
@@ -323,9 +349,10 @@ int runCapture(const QStringList& argv) {
                                              .value_or(QStringLiteral("/dev/parport0")));
     }
     if (!figures.writeOutputs(source)) {
+        setFailureFromLastMessage(rq::RuntimeError::PathFileAccess, QStringLiteral("rq3118ctl"));
         return finish(ExitRefused);
     }
-    return finish(figures.limitsFailed() ? ExitLimits : ExitOk);
+    return finish(limitsStatus(figures));
 }
 
 }  // namespace rqctl

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QString>
 #include <QStringList>
 
 namespace rqctl {
@@ -10,6 +11,9 @@ int runDsp(const QStringList& args);
 int runAnalyze(const QStringList& args);
 int runCapture(const QStringList& args);
 int runReport(const QStringList& args);
+
+// The number of a refused configuration file: the one its box names ("(Code:53"), else 5.
+int configFailureNumber(const QString& boxText);
 
 // Prints one result as text or as a line of JSON.
 class Result;

@@ -1,10 +1,14 @@
 // config and dsp: what a file gives the program, with no board traffic.
+#include <QRegularExpression>
+
 #include "Arguments.h"
 #include "BasicText.h"
 #include "Commands.h"
 #include "ConfigFile.h"
 #include "ConsoleHost.h"
+#include "Conversion.h"
 #include "DspProgram.h"
+#include "NumberedError.h"
 #include "ProgramState.h"
 #include "Result.h"
 
@@ -18,6 +22,13 @@ void printResult(const Result& result, bool json) {
         text.chop(1);
         printOut(text);
     }
+}
+
+int configFailureNumber(const QString& boxText) {
+    // An unexpected failure names its number in the box; a refused file is a bad argument.
+    static const QRegularExpression code(QStringLiteral("\\(Code:(\\d+)"));
+    const QRegularExpressionMatch match = code.match(boxText);
+    return match.hasMatch() ? match.captured(1).toInt() : rq::RuntimeError::InvalidCall;
 }
 
 namespace {
@@ -55,19 +66,31 @@ int runConfig(const QStringList& args) {
 
     Result r;
     r.add(QStringLiteral("result"), static_cast<int>(result))
-        .add(QStringLiteral("message"), boxes.texts.isEmpty() ? QString() : boxes.texts.last())
+        .add(QStringLiteral("message"), boxes.last)
         .add(QStringLiteral("PartName"), s.PartName)
         .add(QStringLiteral("EXEName"), s.EXEName)
         .add(QStringLiteral("SampleFreq"), static_cast<long long>(s.SampleFreq))
         .add(QStringLiteral("Max_Frequency"), static_cast<long long>(s.Max_Frequency))
-        .add(QStringLiteral("NumberOfSamples"), static_cast<int>(s.NumberOfSamples))
-        .add(QStringLiteral("DataFormat"), static_cast<int>(s.DataFormat))
+        .add(QStringLiteral("NumberOfSamples"), static_cast<int>(s.NumberOfSamples));
+    // The index means little to a user; the samples it stands for, when it stands for any.
+    try {
+        r.add(QStringLiteral("record_length"),
+              static_cast<long long>(rq::recordLength(s.NumberOfSamples)));
+    } catch (const rq::NumberedError&) {
+        r.addNone(QStringLiteral("record_length"));
+    }
+    r.add(QStringLiteral("DataFormat"), static_cast<int>(s.DataFormat))
         .add(QStringLiteral("NumberOfBits"), static_cast<int>(s.NumberOfBits))
         .add(QStringLiteral("InputVMax"), s.InputVMax)
         .add(QStringLiteral("InputVMin"), s.InputVMin)
         .add(QStringLiteral("Latch"), static_cast<int>(state.BoardLatch.latch()));
     printResult(r, a.flag(QStringLiteral("json")));
-    return result == 0 ? ExitOk : ExitRefused;
+    if (result == 0) {
+        return ExitOk;
+    }
+    const QString message = boxes.last.isEmpty() ? failure : boxes.last;
+    setFailure(configFailureNumber(message), QStringLiteral("LoadConfigFile"), message);
+    return ExitRefused;
 }
 
 int runDsp(const QStringList& args) {
@@ -81,7 +104,13 @@ int runDsp(const QStringList& args) {
         r.add(QStringLiteral("reason"), program.reason);
     }
     printResult(r, a.flag(QStringLiteral("json")));
-    return program.result == rq::DspResult::Started ? ExitOk : ExitRefused;
+    if (program.result == rq::DspResult::Started) {
+        return ExitOk;
+    }
+    setFailure(program.result == rq::DspResult::NoFile ? rq::RuntimeError::FileNotFound
+                                                       : rq::RuntimeError::InvalidCall,
+               QStringLiteral("LoadDSPProgram"), program.reason);
+    return ExitRefused;
 }
 
 }  // namespace rqctl

@@ -1,6 +1,9 @@
 #include "ConsoleHost.h"
 
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <cstdio>
+#include <utility>
 
 namespace rqctl {
 
@@ -10,13 +13,53 @@ void printOut(const QString& text) {
     std::fflush(stdout);
 }
 
+namespace {
+
+QString& lastLine() {
+    static QString line;
+    return line;
+}
+
+std::optional<Failure>& kept() {
+    static std::optional<Failure> failure;
+    return failure;
+}
+
+}  // namespace
+
 void printErr(const QString& text) {
     std::fputs(text.toLocal8Bit().constData(), stderr);
     std::fputc('\n', stderr);
+    lastLine() = text;
+}
+
+void setFailure(int number, const QString& source, const QString& text) {
+    kept() = Failure{number, source, text};
+}
+
+void setFailureFromLastMessage(int number, const QString& source) {
+    setFailure(number, source, lastLine());
+}
+
+std::optional<Failure> takeFailure() {
+    return std::exchange(kept(), std::nullopt);
+}
+
+QString lastErrorLine() {
+    return lastLine();
+}
+
+QString failureJson(const Failure& failure, int status) {
+    const QJsonObject error{{QStringLiteral("number"), failure.number},
+                            {QStringLiteral("source"), failure.source},
+                            {QStringLiteral("text"), failure.text}};
+    const QJsonObject line{{QStringLiteral("error"), error},
+                           {QStringLiteral("exit_status"), status}};
+    return QString::fromUtf8(QJsonDocument(line).toJson(QJsonDocument::Compact));
 }
 
 void ConsoleMessageList::AddItem(const QString& text, std::optional<uint32_t> colour) {
-    lines << text;
+    last = text;
     if (!quiet) {
         printErr(colour == 255u ? QStringLiteral("! ") + text : text);
     }
@@ -24,7 +67,7 @@ void ConsoleMessageList::AddItem(const QString& text, std::optional<uint32_t> co
 
 rq::MsgResult ConsoleMessageBoxes::show(const QString& text, const QString& title, rq::MsgIcon,
                                         rq::MsgButtons buttons) {
-    texts << text;
+    last = text;
     if (!quiet) {
         QString shown = text;
         shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(u'\r', u'\n');

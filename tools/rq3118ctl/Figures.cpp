@@ -115,6 +115,24 @@ bool FigureRun::limitsFailed() const {
     return m_request.limitsGiven && !allPass(limitResults());
 }
 
+int limitsStatus(const FigureRun& run) {
+    if (!run.limitsFailed()) {
+        return ExitOk;
+    }
+    QStringList failed;
+    for (const LimitResult& l : run.limitResults()) {
+        if (!l.pass) {
+            failed << QStringLiteral("%1 (measured %2)")
+                          .arg(l.limit.text(),
+                               l.measured ? figureText(*l.measured) : QStringLiteral("—"));
+        }
+    }
+    const QString text = QStringLiteral("limits failed: ") + failed.join(QStringLiteral(", "));
+    printErr(text);
+    setFailure(rq::RuntimeError::InvalidCall, QStringLiteral("Limits"), text);
+    return ExitLimits;
+}
+
 LinearityInput FigureRun::linearityInput() const {
     return m_request.linearity.value_or(LinearityInput::Sine);
 }

@@ -122,6 +122,9 @@ private:
     rq::analysis::Warnings m_warnings;
 };
 
+// ExitOk, or ExitLimits with the failed limits recorded as the run's failure.
+int limitsStatus(const FigureRun& run);
+
 // Fixed-point text of a figure: "67.42", "inf", "-inf", or "—" for one that was not measured.
 QString figureText(double value, int decimals = 2);
 

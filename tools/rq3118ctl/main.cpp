@@ -37,7 +37,9 @@ QString helpText() {
                "                   configuration and options, figures, harmonics and fits,\n"
                "                   time record, annotated spectrum, histogram, DNL and INL\n"
                "\n"
-               "Every command takes --json: one JSON object per result, one per line.\n"
+               "Every command takes --json: one JSON object per result, one per line; a\n"
+               "command that fails ends with {\"error\": {\"number\", \"source\", \"text\"},\n"
+               "\"exit_status\"}.\n"
                "\n"
                "analyze options:\n"
                "  --rate HZ        sample frequency for the read-outs (default 100000)\n"
@@ -133,34 +135,9 @@ bool drawing(int argc, char* argv[]) {
     return false;
 }
 
-}  // namespace
-
-int main(int argc, char* argv[]) {
-    std::unique_ptr<QCoreApplication> application;
-    if (drawing(argc, argv)) {
-        if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) {
-            qputenv("QT_QPA_PLATFORM", "offscreen");
-        }
-        application = std::make_unique<QApplication>(argc, argv);
-    } else {
-        application = std::make_unique<QCoreApplication>(argc, argv);
-    }
-    QCoreApplication::setApplicationName(QStringLiteral("rq3118ctl"));
-    QCoreApplication::setApplicationVersion(QStringLiteral(RQ3118_VERSION));
-    QStringList args = QCoreApplication::arguments().mid(1);
-    if (args.isEmpty()) {
-        rqctl::printErr(QStringLiteral("rq3118ctl: no command (see rq3118ctl --help)"));
-        return rqctl::ExitUsage;
-    }
-    const QString command = args.takeFirst();
-    if (command == u"--help" || command == u"-h" || command == u"help") {
-        rqctl::printOut(helpText());
-        return rqctl::ExitOk;
-    }
-    if (command == u"--version") {
-        rqctl::printOut(QStringLiteral("rq3118ctl " RQ3118_VERSION));
-        return rqctl::ExitOk;
-    }
+// Runs one command; a failure that escapes it is told on standard error and kept for the JSON
+// error line.
+int runCommand(const QString& command, const QStringList& args) {
     try {
         if (args.contains(QStringLiteral("--help"))) {
             rqctl::printOut(helpText());
@@ -185,10 +162,59 @@ int main(int argc, char* argv[]) {
     } catch (const rqctl::UsageError& e) {
         rqctl::printErr(QStringLiteral("rq3118ctl: ") + e.text +
                         QStringLiteral(" (see rq3118ctl --help)"));
+        rqctl::setFailure(rq::RuntimeError::InvalidCall, QStringLiteral("rq3118ctl"), e.text);
         return rqctl::ExitUsage;
     } catch (const rq::NumberedError& e) {
         rqctl::printErr(
             QStringLiteral("rq3118ctl: error %1: %2").arg(e.number()).arg(e.description()));
+        rqctl::setFailure(e.number(), e.source(), e.description());
         return rqctl::ExitRefused;
     }
+}
+
+// What a failure nobody named is taken for: the line last written to standard error, under the
+// number its exit status most often means.
+rqctl::Failure unnamedFailure(int status) {
+    const int number = status == rqctl::ExitUsage   ? rq::RuntimeError::InvalidCall
+                       : status == rqctl::ExitBoard ? 517
+                                                    : rq::RuntimeError::PathFileAccess;
+    return {number, QStringLiteral("rq3118ctl"), rqctl::lastErrorLine()};
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    std::unique_ptr<QCoreApplication> application;
+    if (drawing(argc, argv)) {
+        if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) {
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        }
+        application = std::make_unique<QApplication>(argc, argv);
+    } else {
+        application = std::make_unique<QCoreApplication>(argc, argv);
+    }
+    QCoreApplication::setApplicationName(QStringLiteral("rq3118ctl"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(RQ3118_VERSION));
+    QStringList args = QCoreApplication::arguments().mid(1);
+    if (args.isEmpty()) {
+        rqctl::printErr(QStringLiteral("rq3118ctl: no command (see rq3118ctl --help)"));
+        return rqctl::ExitUsage;
+    }
+    // Asked for JSON wherever it stands, so that even a misspelt command answers in JSON.
+    const bool json = args.contains(QStringLiteral("--json"));
+    const QString command = args.takeFirst();
+    if (command == u"--help" || command == u"-h" || command == u"help") {
+        rqctl::printOut(helpText());
+        return rqctl::ExitOk;
+    }
+    if (command == u"--version") {
+        rqctl::printOut(QStringLiteral("rq3118ctl " RQ3118_VERSION));
+        return rqctl::ExitOk;
+    }
+    const int status = runCommand(command, args);
+    if (status != rqctl::ExitOk && json) {
+        rqctl::printOut(
+            rqctl::failureJson(rqctl::takeFailure().value_or(unnamedFailure(status)), status));
+    }
+    return status;
 }

@@ -50,10 +50,10 @@ TEST(TakeSamples, RecordArrivesWithItsAnalysisAndLine) {
 TEST(TakeSamples, IndexTheBoardCannotCaptureIsRefusedBeforeAnyTraffic) {
     for (int16_t index : {int16_t(7), int16_t(23), int16_t(-1)}) {
         Board b;
-        const size_t commands = b.board.commandLog().size();
+        const int64_t commands = b.board.commandCount();
         b.state.CurrentSettings.NumberOfSamples = index;
         EXPECT_FALSE(TakeSamples(b.comms, b.analysers));
-        EXPECT_EQ(b.board.commandLog().size(), commands);
+        EXPECT_EQ(b.board.commandCount(), commands);
         EXPECT_EQ(b.yield.count, 0);  // no wait for the watchdog
         ASSERT_EQ(b.boxes.shown.size(), 1u);
         EXPECT_EQ(b.boxes.shown[0].title, "Record Length Error");

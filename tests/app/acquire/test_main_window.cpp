@@ -396,6 +396,10 @@ TEST_F(MainWindowTest, FileDispatchAndItsBoxes) {
     EXPECT_EQ(child<QComboBox>("cboDisplayMode")->currentIndex(), 0);
     EXPECT_EQ(child<QLabel>("lblFREQvalue")->text(), "9765.6Hz");
     EXPECT_TRUE(child<QComboBox>("cboDisplayMode")->isEnabled());
+    // Three values have no spectrum: the panel reads zero, not the tone's frequency.
+    loadRawData(writeData("three.dat", {2040, 2048, 2056}));
+    EXPECT_EQ(child<QLabel>("lblSNRvalue")->text(), "0.000dB");
+    EXPECT_EQ(child<QLabel>("lblFREQvalue")->text(), ".0Hz");
 
     struct Row {
         std::vector<double> values;

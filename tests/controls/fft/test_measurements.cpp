@@ -265,6 +265,7 @@ TEST(CalcFFTReadOuts, ReadOutsPropertiesAndFailure) {
     EXPECT_EQ(out, std::vector<double>(2048, 0.0));
     EXPECT_EQ(fft.snrText(), "0.000dB");
     EXPECT_EQ(fft.thdText(), "0.000dB");
+    EXPECT_EQ(fft.freqText(), ".0Hz");  // not the good record's 3100.6Hz
     EXPECT_EQ(fft.SNR(), 0.0);
     EXPECT_EQ(fft.THD(), 0.0);
     EXPECT_EQ(fft.storedSpectrum(), stored);

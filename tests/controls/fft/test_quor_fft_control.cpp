@@ -101,7 +101,7 @@ TEST_F(QuorFFTControlTest, CalcFFTShowsTheCoresReadOutsAndThePropertiesHoldTheir
 
 TEST_F(QuorFFTControlTest, AFailedRecordReadsZeroWithoutPassingTheFailureOn) {
     fft.CalcFFT(toneRecord(3), out);
-    const QString freq = text("lblFREQvalue");
+    ASSERT_EQ(text("lblFREQvalue"), QStringLiteral("9863.3Hz"));
     QSignalSpy changed(&fft, &HostedControl::propertyChanged);
     fft.CalcFFT(std::vector<double>(N, 0.0), out);
     EXPECT_EQ(fft.analysis().lastError(), 531);
@@ -111,7 +111,9 @@ TEST_F(QuorFFTControlTest, AFailedRecordReadsZeroWithoutPassingTheFailureOn) {
     EXPECT_EQ(fft.SNR(), 0.0);
     EXPECT_EQ(fft.THD(), 0.0);
     EXPECT_EQ(names(changed), QStringList({"SNR", "THD"}));
-    EXPECT_EQ(text("lblFREQvalue"), freq);  // nothing computed, nothing rewritten
+    // No peak: the good record's frequency would read as this one's.
+    EXPECT_EQ(text("lblFREQvalue"), QStringLiteral(".0Hz"));
+    EXPECT_EQ(part<QLabel>("lblFREQvalue")->accessibleName(), QStringLiteral(".0Hz"));
 
     // The bin buttons re-measure the last good spectrum.
     click("cmdDCplus");
@@ -138,10 +140,14 @@ TEST_F(QuorFFTControlTest, TheAvgBoxAloneShowsTheCountLabelAndRestartsTheCount) 
     fft.CalcFFT(toneRecord(6), out);
     EXPECT_EQ(text("lblAvgNumber"), QStringLiteral("2"));
     EXPECT_NE(out, first);                          // the mean of the two
+    EXPECT_EQ(text("lblFREQvalue"), freq);          // averaging leaves the frequency alone
     fft.CalcFFT(std::vector<double>(N, 0.0), out);  // a failure neither counts nor hides
     EXPECT_EQ(text("lblAvgNumber"), QStringLiteral("2"));
     EXPECT_TRUE(numAvgs->isVisible());
-    EXPECT_EQ(text("lblFREQvalue"), freq);  // averaging leaves the frequency alone
+    EXPECT_EQ(text("lblFREQvalue"), QStringLiteral(".0Hz"));
+    fft.CalcFFT(toneRecord(9), out);
+    EXPECT_EQ(text("lblAvgNumber"), QStringLiteral("3"));
+    EXPECT_EQ(text("lblFREQvalue"), QStringLiteral(".0Hz"));  // still not rewritten
 
     click("chkAvg");
     EXPECT_FALSE(numAvgs->isVisible());

@@ -73,6 +73,19 @@ TEST(SimBoardProtocol, MonitorIgnoresProgramCommandsAndResetNeedsThePulse) {
     EXPECT_TRUE(link.board.commandLog()[3].understood);
 }
 
+TEST(SimBoardProtocol, TheCommandLogKeepsTheLatestFramesAndCountsEveryOne) {
+    // A board that runs for days keeps the latest frames, not one per command it ever heard.
+    SimLink link;
+    const int sent = 3 * int(SimBoard::CommandLogLength) + 5;
+    for (int k = 0; k < sent; ++k) {
+        link.frame(0, k, 4);
+    }
+    EXPECT_EQ(link.board.commandCount(), sent);
+    ASSERT_EQ(link.board.commandLog().size(), SimBoard::CommandLogLength);
+    EXPECT_EQ(link.board.commandLog().back().word, sent - 1);
+    EXPECT_EQ(link.board.commandLog().front().word, sent - int(SimBoard::CommandLogLength));
+}
+
 TEST(SimBoardProtocol, DownloadAcknowledgesByChecksumThenLatchStartAndPower) {
     SimLink link;
     link.frame(0, 0, 2);
