@@ -274,7 +274,7 @@ TEST_F(MainWindowTest, ClosingDuringAHandlersWaitIsHeldUntilItReturns) {
     click("cmdContSample");
     EXPECT_EQ(lines().last(), "Continuous Sampling Stopped");
     EXPECT_TRUE(window->isVisible());
-    QTRY_VERIFY(!window->isVisible());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !window->isVisible(); }));
     EXPECT_NE(QSettingsStore(dir.path()).get("VelmarBoard", "Position", "Width", ""), "");
 
     // A single capture waiting for a board that never ends it: the close ends the wait.
@@ -287,7 +287,7 @@ TEST_F(MainWindowTest, ClosingDuringAHandlersWaitIsHeldUntilItReturns) {
     click("cmdSample");
     EXPECT_LT(clock.elapsed(), 2500);  // well before the 3 s watchdog
     EXPECT_EQ(lines().last(), "Data Upload Failure");
-    QTRY_VERIFY(!window->isVisible());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !window->isVisible(); }));
 
     // The reset's pause.
     start();
@@ -295,7 +295,7 @@ TEST_F(MainWindowTest, ClosingDuringAHandlersWaitIsHeldUntilItReturns) {
     QTimer::singleShot(0, [&] { window->close(); });
     click("cmdReset");
     EXPECT_EQ(lines(), QStringList{"Board Reset"});
-    QTRY_VERIFY(!window->isVisible());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !window->isVisible(); }));
 }
 
 TEST_F(MainWindowTest, BoardThatDoesNotAnswerResetAndPower) {

@@ -82,7 +82,7 @@ protected:
         setup->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(setup.get()));
         // Focus events reach the widgets only once the application has seen the activation.
-        QTRY_VERIFY(QApplication::activeWindow() == setup.get());
+        ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == setup.get(); }));
     }
     // Picks a file by a click on it, then presses Load.
     void load(const QString& file) {
@@ -317,7 +317,7 @@ TEST_F(SetupWindowTest, OtherFrequencyBox) {
 
     // Empty: the box once, then the focus back with the text selected.
     typeAndLeave("txtOtherFreq", "");
-    QTRY_COMPARE(boxes.shown.size(), 1u);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return boxes.shown.size() == 1u; }));
     EXPECT_EQ(boxes.shown[0].text, "Invalid Frequency Entered");
     EXPECT_EQ(boxes.shown[0].title, "Setup Menu");
     EXPECT_EQ(boxes.shown[0].icon, MsgIcon::Exclamation);
@@ -329,10 +329,10 @@ TEST_F(SetupWindowTest, OtherFrequencyBox) {
     // nothing.
     other->setText("abc");
     QTest::keyClick(other, Qt::Key_Tab);
-    QTRY_COMPARE(boxes.shown.size(), 2u);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return boxes.shown.size() == 2u; }));
     EXPECT_EQ(other->selectedText(), "abc");
     typeAndLeave("txtOtherFreq", "3");
-    QTRY_COMPARE(boxes.shown.size(), 3u);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return boxes.shown.size() == 3u; }));
     EXPECT_EQ(state->CurrentSettings.SampleFreq, 200000);
     EXPECT_EQ(state->BoardClock.SampleFrequency(), 200000);
     // Losing the window's activation is not leaving the box.
@@ -546,7 +546,7 @@ TEST_F(SetupWindowTest, CloseAndCancelDuringLoadWaitForIt) {
     click("cmdLoad");
     EXPECT_TRUE(heldOpen);
     EXPECT_EQ(lines().last(), "Program Running");
-    QTRY_VERIFY(!setup->isVisible());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !setup->isVisible(); }));
 
     // Cancel pressed meanwhile finds itself unavailable once the download has succeeded.
     open();
