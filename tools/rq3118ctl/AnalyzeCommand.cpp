@@ -56,6 +56,24 @@ void applyAnalysisOptions(const Arguments& args, rq::Analysers& a) {
     }
 }
 
+// What the window's message list says after a load, as entries of the result's warnings.
+std::vector<Result> loadWarnings(const rq::LoadedRecordChecks& checks) {
+    std::vector<Result> warnings;
+    if (checks.notNumbers > 0) {
+        warnings.push_back(Result()
+                               .add(QStringLiteral("code"), "not_numbers")
+                               .add(QStringLiteral("text"), rq::notNumbersLine(checks))
+                               .add(QStringLiteral("count"), checks.notNumbers));
+    }
+    if (checks.outsideRange > 0) {
+        warnings.push_back(Result()
+                               .add(QStringLiteral("code"), "outside_bits")
+                               .add(QStringLiteral("text"), rq::outsideRangeLine(checks))
+                               .add(QStringLiteral("count"), checks.outsideRange));
+    }
+    return warnings;
+}
+
 }  // namespace
 
 QList<Arguments::Option> analysisOptions() {
@@ -102,6 +120,7 @@ int runAnalyze(const QStringList& argv) {
         rq::DataValues data = rq::readDataValues(path);
         state.Record.SampleData = std::move(data.values);
         state.Record.sampleDimensioned = true;
+        state.Record.loadedNotNumbers = data.notNumbers;
         s.MaxValue = data.MaxValue;
         s.MinValue = data.MinValue;
         s.NumberOfSamples =
@@ -117,12 +136,13 @@ int runAnalyze(const QStringList& argv) {
         printErr(failure->message);
         return ExitRefused;
     }
-    printErr(rq::samplesReadLine(state.Record.SampleData.size()));
+    ConsoleMessageList messages;
+    rq::reportLoadedRecord(state, messages);
     if (const auto out = args.value(QStringLiteral("spectrum-out"))) {
         try {
             rq::writeDataValues(*out, state.Record.FFTData);
         } catch (const rq::NumberedError& e) {
-            printErr(QStringLiteral("%1: cannot be written (%2)").arg(*out, e.description()));
+            printNotWritten(*out, e);
             return ExitRefused;
         }
     }
@@ -131,6 +151,7 @@ int runAnalyze(const QStringList& argv) {
     Result r;
     addAnalysis(r, state, analysers);
     figures.addTo(r);
+    r.add(QStringLiteral("warnings"), loadWarnings(rq::checkLoadedRecord(state)));
     printResult(r, json);
 
     RecordSource source;

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "AtomicFile.h"
+
 namespace rqctl {
 
 void printOut(const QString& text) {
@@ -13,6 +15,15 @@ void printOut(const QString& text) {
 void printErr(const QString& text) {
     std::fputs(text.toLocal8Bit().constData(), stderr);
     std::fputc('\n', stderr);
+}
+
+void printNotWritten(const QString& path, const rq::NumberedError& error) {
+    if (const auto* failure = dynamic_cast<const rq::WriteFailure*>(&error)) {
+        printErr(QStringLiteral("rq3118ctl: cannot write %1: %2")
+                     .arg(failure->path(), failure->reason()));
+    } else {
+        printErr(QStringLiteral("%1: cannot be written (%2)").arg(path, error.description()));
+    }
 }
 
 void ConsoleMessageList::AddItem(const QString& text, std::optional<uint32_t> colour) {

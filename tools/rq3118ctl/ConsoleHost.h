@@ -3,6 +3,7 @@
 #include <QStringList>
 
 #include "HostInterfaces.h"
+#include "NumberedError.h"
 
 namespace rqctl {
 
@@ -28,5 +29,9 @@ public:
 // Writes a line to standard output or standard error.
 void printOut(const QString& text);
 void printErr(const QString& text);
+
+// Why an output file was not written: "rq3118ctl: cannot write PATH: REASON" when the file
+// system refused it, "PATH: cannot be written (WHY)" when there was nothing to write.
+void printNotWritten(const QString& path, const rq::NumberedError& error);
 
 }  // namespace rqctl

@@ -1,9 +1,12 @@
 // Protects what is kept between runs: the switches that decide it, the keys, defaults and value
-// texts of the store, values that do not convert, and the time-out switch.
+// texts of the store, values that do not convert, a store that cannot be written (a full disk),
+// and the time-out switch.
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QTemporaryDir>
 
+#include "FullFileSystem.h"
 #include "PersistedState.h"
 
 using namespace rq;
@@ -204,4 +207,26 @@ TEST(ReadTimeOutSwitch, DigitsAfterTheSwitch) {
         ReadTimeOutSwitch(state);
         EXPECT_EQ(state.CurrentSettings.TimeOut, r.expected) << r.line;
     }
+}
+
+TEST_F(PersistedStateTest, AStoreOnAFullDiskFailsTheSaveAndKeepsWhatItHeld) {
+    test::FullFileSystem fs;
+    RQ_MOUNT_FULL_FS_OR_SKIP(fs);
+    RecordingStore full(fs.path());
+    full.save("VelmarBoard", "Position", "Left", "1");
+    const QByteArray before = fs.read("VelmarBoard.ini");
+    fs.fill();
+    state.commandLine = CommandLine("/SAVE");
+    s.PartName = "RQ3118";
+    const std::optional<WriteFailure> failure = SaveSettings(state, full, window);
+    ASSERT_TRUE(failure) << "a save on a full disk reported success";
+    EXPECT_EQ(failure->path(), full.fileFor("VelmarBoard"));
+    EXPECT_EQ(full.writes, QStringList{"Left=1"} << "Left=100");  // ended at the first refusal
+    EXPECT_EQ(fs.read("VelmarBoard.ini"), before);
+    EXPECT_EQ(saveFailureText(*failure), "An Error Occurred While Writing This File.\r\n" +
+                                             full.fileFor("VelmarBoard") +
+                                             "\r\n(Error 75: the file could not be written)");
+    fs.drain();
+    EXPECT_FALSE(SaveSettings(state, full, window));
+    EXPECT_EQ(full.get("VelmarBoard", "Configuration", "PartName", ""), "RQ3118");
 }
