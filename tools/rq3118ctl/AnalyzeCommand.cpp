@@ -15,6 +15,29 @@
 
 namespace rqctl {
 
+namespace {
+
+// What the window's message list says after a load, as entries of the result's warnings: the
+// items of the file that held no number, and codes outside the converter's range.
+std::vector<Result> loadWarnings(const rq::LoadedRecordChecks& checks) {
+    std::vector<Result> warnings;
+    if (checks.notNumbers > 0) {
+        warnings.push_back(Result()
+                               .add(QStringLiteral("code"), "not_numbers")
+                               .add(QStringLiteral("text"), rq::notNumbersLine(checks))
+                               .add(QStringLiteral("count"), checks.notNumbers));
+    }
+    if (checks.outsideRange > 0) {
+        warnings.push_back(Result()
+                               .add(QStringLiteral("code"), "outside_bits")
+                               .add(QStringLiteral("text"), rq::outsideRangeLine(checks))
+                               .add(QStringLiteral("count"), checks.outsideRange));
+    }
+    return warnings;
+}
+
+}  // namespace
+
 void addAnalysis(Result& r, const rq::ProgramState& state, const rq::Analysers& a) {
     const rq::histogram::Display& h = a.histogram;
     Result histogram;
@@ -38,6 +61,7 @@ void addAnalysis(Result& r, const rq::ProgramState& state, const rq::Analysers& 
         r.addNone(QStringLiteral("spectrum_error"));
     }
     r.add(QStringLiteral("histogram"), histogram);
+    r.add(QStringLiteral("warnings"), loadWarnings(rq::checkLoadedRecord(state)));
 }
 
 namespace {
@@ -54,24 +78,6 @@ void applyAnalysisOptions(const Arguments& args, rq::Analysers& a) {
     if (args.flag(QStringLiteral("harms"))) {
         a.fft.harmsClicked(true);
     }
-}
-
-// What the window's message list says after a load, as entries of the result's warnings.
-std::vector<Result> loadWarnings(const rq::LoadedRecordChecks& checks) {
-    std::vector<Result> warnings;
-    if (checks.notNumbers > 0) {
-        warnings.push_back(Result()
-                               .add(QStringLiteral("code"), "not_numbers")
-                               .add(QStringLiteral("text"), rq::notNumbersLine(checks))
-                               .add(QStringLiteral("count"), checks.notNumbers));
-    }
-    if (checks.outsideRange > 0) {
-        warnings.push_back(Result()
-                               .add(QStringLiteral("code"), "outside_bits")
-                               .add(QStringLiteral("text"), rq::outsideRangeLine(checks))
-                               .add(QStringLiteral("count"), checks.outsideRange));
-    }
-    return warnings;
 }
 
 }  // namespace
@@ -151,7 +157,6 @@ int runAnalyze(const QStringList& argv) {
     Result r;
     addAnalysis(r, state, analysers);
     figures.addTo(r);
-    r.add(QStringLiteral("warnings"), loadWarnings(rq::checkLoadedRecord(state)));
     printResult(r, json);
 
     RecordSource source;

@@ -73,7 +73,8 @@ protected:
             m_seen << modal;
             // Run from a timer of its own: a step opens the next modal window, and this timer
             // must keep looking while it waits.
-            QTimer::singleShot(0, modal, [step = std::move(m_steps.front()), modal] { step(modal); });
+            QTimer::singleShot(0, modal,
+                               [step = std::move(m_steps.front()), modal] { step(modal); });
             m_steps.erase(m_steps.begin());
         });
         poll->start();
@@ -120,6 +121,9 @@ protected:
             }
             auto* buttons = dialog->findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"));
             ASSERT_NE(buttons, nullptr);
+            if (!QFile::exists(QStringLiteral("save-dialog.png"))) {
+                EXPECT_TRUE(test::savePng(dialog, QStringLiteral("save-dialog.png")));
+            }
             buttons->button(QDialogButtonBox::Save)->click();
         };
     }
