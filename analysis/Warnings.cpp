@@ -72,6 +72,14 @@ void checkRecord(std::span<const double> codes, CodeRange range, Warnings& out) 
             ++atEnds;
         }
     }
+    if (outside > 0) {
+        out.push_back({QStringLiteral("outside_bits"),
+                       QStringLiteral("%1 values outside %2 to %3")
+                           .arg(outside)
+                           .arg(range.lowest)
+                           .arg(range.highest),
+                       outside});
+    }
     if (atEnds * 1000 > static_cast<int64_t>(codes.size())) {
         out.push_back({QStringLiteral("clipping"),
                        QStringLiteral("%1 samples sit at the lowest or the highest code: the input "
@@ -79,23 +87,13 @@ void checkRecord(std::span<const double> codes, CodeRange range, Warnings& out) 
                            .arg(atEnds),
                        atEnds});
     }
-    if (outside > 0) {
-        out.push_back({QStringLiteral("outside_bits"),
-                       QStringLiteral("%1 samples lie outside %2 to %3, the converter's codes: "
-                                      "the bits or the coding do not match the record")
-                           .arg(outside)
-                           .arg(range.lowest)
-                           .arg(range.highest),
-                       outside});
-    }
 }
 
 void checkNotNumbers(int64_t count, Warnings& out) {
     if (count > 0) {
-        out.push_back(
-            {QStringLiteral("not_numbers"),
-             QStringLiteral("%1 items of the file were not numbers and were read as 0").arg(count),
-             count});
+        out.push_back({QStringLiteral("not_numbers"),
+                       QStringLiteral("%1 items were not numbers and read as 0").arg(count),
+                       count});
     }
 }
 

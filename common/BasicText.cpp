@@ -113,6 +113,10 @@ std::string latin1(QStringView text) {
 }  // namespace
 
 double leadingNumber(QStringView text) {
+    return leadingNumberOf(text).value_or(0.0);
+}
+
+std::optional<double> leadingNumberOf(QStringView text) {
     std::string compact;
     compact.reserve(static_cast<size_t>(text.size()));
     for (QChar c : text) {
@@ -126,7 +130,10 @@ double leadingNumber(QStringView text) {
     if (!std::isfinite(scan.value)) {
         throw runtimeError(RuntimeError::Overflow);
     }
-    return scan.used == 0 ? 0.0 : scan.value;
+    if (scan.used == 0) {
+        return std::nullopt;
+    }
+    return scan.value;
 }
 
 std::optional<double> parseNumber(QStringView text) {

@@ -15,9 +15,12 @@ namespace rq {
 // hexadecimal and octal values (which wrap to 16 or 32 bits signed, as the hardware registers do).
 // Raises 6 when the value does not fit a double.
 double leadingNumber(QStringView text);
+// The same, empty when the text has no leading number (an empty text included).
+std::optional<double> leadingNumberOf(QStringView text);
 
-// Strict conversion of a whole text (blanks, tabs and line feeds at both ends allowed): a decimal number with optional
-// sign, fraction and exponent, or an "&H" / "&O" value. Empty when the text is not a number.
+// Strict conversion of a whole text (blanks, tabs and line feeds at both ends allowed): a decimal
+// number with optional sign, fraction and exponent, or an "&H" / "&O" value. Empty when the text is
+// not a number.
 std::optional<double> parseNumber(QStringView text);
 
 // Nearest whole number, halves to even.

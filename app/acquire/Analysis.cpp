@@ -1,5 +1,7 @@
 #include "Analysis.h"
 
+#include <cmath>
+
 #include "BasicText.h"
 #include "Conversion.h"
 #include "NumberedError.h"
@@ -66,6 +68,49 @@ std::optional<DispatchFailure> histogramOfRecord(ProgramState& state, RecordAnal
 
 QString samplesReadLine(size_t samples) {
     return formatGeneral(static_cast<double>(samples)) + QStringLiteral(" Data Samples Read");
+}
+
+CodeRange converterCodes(int16_t numberOfBits, bool twosComplement) {
+    const double codes = std::ldexp(1.0, numberOfBits);
+    if (twosComplement) {
+        return {-codes / 2, codes / 2 - 1};
+    }
+    return {0.0, codes - 1};
+}
+
+LoadedRecordChecks checkLoadedRecord(const ProgramState& state) {
+    const Settings& s = state.CurrentSettings;
+    LoadedRecordChecks checks;
+    checks.notNumbers = state.Record.loadedNotNumbers;
+    checks.range = converterCodes(s.NumberOfBits, s.DataFormat == 1);
+    for (double code : state.Record.SampleData) {
+        if (code < checks.range.lowest || code > checks.range.highest) {
+            ++checks.outsideRange;
+        }
+    }
+    return checks;
+}
+
+QString notNumbersLine(const LoadedRecordChecks& checks) {
+    return formatGeneral(checks.notNumbers) +
+           QStringLiteral(" items were not numbers and read as 0");
+}
+
+QString outsideRangeLine(const LoadedRecordChecks& checks) {
+    return formatGeneral(checks.outsideRange) + QStringLiteral(" values outside ") +
+           formatGeneral(checks.range.lowest) + QStringLiteral(" to ") +
+           formatGeneral(checks.range.highest);
+}
+
+void reportLoadedRecord(const ProgramState& state, MessageList& list) {
+    list.AddItem(samplesReadLine(state.Record.SampleData.size()));
+    const LoadedRecordChecks checks = checkLoadedRecord(state);
+    if (checks.notNumbers > 0) {
+        list.AddItem(notNumbersLine(checks), 255u);
+    }
+    if (checks.outsideRange > 0) {
+        list.AddItem(outsideRangeLine(checks));
+    }
 }
 
 std::optional<DispatchFailure> analyseLoadedRecord(ProgramState& state, RecordAnalysis& analysers,

@@ -7,6 +7,7 @@
 
 #include "FftAnalysis.h"
 #include "HistogramCore.h"
+#include "HostInterfaces.h"
 #include "ProgramState.h"
 
 namespace rq {
@@ -69,6 +70,31 @@ std::optional<DispatchFailure> spectrumOfLoadedRecord(ProgramState& state,
 std::optional<DispatchFailure> histogramOfRecord(ProgramState& state, RecordAnalysis& analysers);
 // "N Data Samples Read".
 QString samplesReadLine(size_t samples);
+
+// The codes a converter gives: 0 to 2^bits - 1 in straight binary, -2^(bits-1) to
+// 2^(bits-1) - 1 in two's complement.
+struct CodeRange {
+    double lowest = 0.0;
+    double highest = 0.0;
+};
+CodeRange converterCodes(int16_t numberOfBits, bool twosComplement);
+
+// What a loaded raw record does not say by itself: the items of its file that held no number
+// (read as 0), and its codes outside the range of the converter the settings describe.
+struct LoadedRecordChecks {
+    int notNumbers = 0;
+    int outsideRange = 0;
+    CodeRange range;
+};
+LoadedRecordChecks checkLoadedRecord(const ProgramState& state);
+// "k items were not numbers and read as 0" and "k values outside LO to HI".
+QString notNumbersLine(const LoadedRecordChecks& checks);
+QString outsideRangeLine(const LoadedRecordChecks& checks);
+
+// The message lines of a raw load whose dispatch ran to its end: "N Data Samples Read", then
+// "k items were not numbers and read as 0" in red and "k values outside LO to HI" in the list's
+// own colour, each only when k > 0.
+void reportLoadedRecord(const ProgramState& state, MessageList& list);
 
 // The analysis steps above in their order, for a host that plots nothing in between.
 std::optional<DispatchFailure> analyseLoadedRecord(ProgramState& state, RecordAnalysis& analysers,

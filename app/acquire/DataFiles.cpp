@@ -1,7 +1,6 @@
 #include "DataFiles.h"
 
-#include <QSaveFile>
-
+#include "AtomicFile.h"
 #include "BasicText.h"
 #include "Conversion.h"
 #include "InputFile.h"
@@ -15,19 +14,13 @@ const QString kReadFailure =
     QStringLiteral("An Error Occurred While Reading This File.\rIt May Not Be A Valid Data File.");
 
 void writeLines(const QString& path, const std::vector<double>& values, QString (*line)(double)) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        throw runtimeError(RuntimeError::PathFileAccess);
-    }
     QByteArray text;
     text.reserve(static_cast<qsizetype>(values.size()) * 16);
     for (double v : values) {
         text += line(v).toLatin1();
         text += "\r\n";
     }
-    if (file.write(text) != text.size() || !file.commit()) {
-        throw runtimeError(RuntimeError::PathFileAccess);
-    }
+    writeFileAtomically(path, text);
 }
 
 QString valueLine(double v) {
@@ -72,7 +65,11 @@ DataValues readDataValues(const QString& path) {
         if (static_cast<int>(out.values.size()) >= MaxDataItems) {
             throw runtimeError(RuntimeError::Overflow);
         }
-        const double v = leadingNumber(*item);
+        const std::optional<double> number = leadingNumberOf(*item);
+        if (!number) {
+            ++out.notNumbers;
+        }
+        const double v = number.value_or(0.0);
         out.values.push_back(v);
         if (v > out.MaxValue) {
             out.MaxValue = v;
@@ -118,6 +115,7 @@ int16_t LoadDataFile(ProgramState& state, FileDialogs& dialogs, MessageBoxes& bo
         SampleRecord& record = state.Record;
         record.SampleData = std::move(data.values);
         record.sampleDimensioned = true;
+        record.loadedNotNumbers = data.notNumbers;
         state.CurrentSettings.MaxValue = data.MaxValue;
         state.CurrentSettings.MinValue = data.MinValue;
         state.CurrentSettings.NumberOfSamples = index;

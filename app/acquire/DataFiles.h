@@ -18,14 +18,16 @@ struct DataValues {
     std::vector<double> values;
     double MaxValue = -6666666.0;
     double MinValue = 6666666.0;
+    int notNumbers = 0;  // items with no leading number (empty ones too), read as 0
 };
 
-// Reads every item of a data file as a number (lenient: an item without a number reads 0).
+// Reads every item of a data file as a number (lenient: an item without a number reads 0, and
+// is counted).
 // Raises 53 / 75 when the file cannot be read, 62 when it holds no item, 6 past 32767 items.
 DataValues readDataValues(const QString& path);
 
-// One value per line with the pattern "0.000000". Writes through a temporary file, so a failed
-// save leaves any previous file whole. Raises 75 on failure.
+// One value per line with the pattern "0.000000". Written whole or not at all (AtomicFile): a
+// failed save leaves any previous file as it was and raises WriteFailure (75, with the reason).
 void writeDataValues(const QString& path, const std::vector<double>& values);
 
 // Bits 15 down to 0 of a code rounded to a whole number (halves to even).

@@ -15,6 +15,8 @@ struct SampleRecord {
     bool fftDimensioned = false;
     bool HoldZoom = false;   // plotting keeps the charts' present ranges
     bool ZoomReset = false;  // the record length changed: the next plot resets the x-ranges
+    // Items of the file the record was loaded from that held no number (read as 0).
+    int loadedNotNumbers = 0;
 };
 
 }  // namespace rq

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QRegularExpression>
 #include <QStringList>
 
 namespace rq {
@@ -86,23 +87,54 @@ QString WidgetFileDialogs::qtFilter(const QString& filter) {
     return out.join(QStringLiteral(";;"));
 }
 
-std::optional<QString> WidgetFileDialogs::openFile(const QString& title, const QString& filter) {
-    const QString name = QFileDialog::getOpenFileName(m_parent, title, QString(), qtFilter(filter));
+QString WidgetFileDialogs::defaultSuffix(const QString& qtFilterEntry) {
+    const qsizetype open = qtFilterEntry.lastIndexOf(u'(');
+    const qsizetype close = qtFilterEntry.lastIndexOf(u')');
+    if (open < 0 || close < open) {
+        return QString();
+    }
+    const QString pattern = qtFilterEntry.mid(open + 1, close - open - 1).trimmed();
+    static const QRegularExpression oneExtension(QStringLiteral("^\\*\\.([A-Za-z0-9_]+)$"));
+    const QRegularExpressionMatch match = oneExtension.match(pattern);
+    return match.hasMatch() ? match.captured(1) : QString();
+}
+
+std::optional<QString> WidgetFileDialogs::run(QFileDialog& dialog) {
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    if (!m_folder.isEmpty()) {
+        dialog.setDirectory(m_folder);
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return std::nullopt;
+    }
+    m_folder = dialog.directory().absolutePath();
+    const QString name = dialog.selectedFiles().constFirst();
     if (name.isEmpty()) {
         return std::nullopt;
     }
     return name;
 }
 
+std::optional<QString> WidgetFileDialogs::openFile(const QString& title, const QString& filter) {
+    QFileDialog dialog(m_parent, title, QString(), qtFilter(filter));
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    return run(dialog);
+}
+
 std::optional<QString> WidgetFileDialogs::saveFile(const QString& title, const QString& filter,
                                                    bool promptOverwrite) {
-    const QString name = QFileDialog::getSaveFileName(
-        m_parent, title, QString(), qtFilter(filter), nullptr,
-        promptOverwrite ? QFileDialog::Options() : QFileDialog::DontConfirmOverwrite);
-    if (name.isEmpty()) {
-        return std::nullopt;
-    }
-    return name;
+    QFileDialog dialog(m_parent, title, QString(), qtFilter(filter));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, !promptOverwrite);
+    // The dialog adds the suffix to the typed name before its overwrite question.
+    const auto follow = [&dialog](const QString& chosen) {
+        dialog.setDefaultSuffix(defaultSuffix(chosen));
+    };
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, follow);
+    follow(dialog.selectedNameFilter());
+    return run(dialog);
 }
 
 void SystemBeeper::beep() {

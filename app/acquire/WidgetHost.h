@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QFileDialog>
 #include <QString>
 #include <QWidget>
 
@@ -25,8 +26,11 @@ private:
     QWidget* m_parent;
 };
 
-// QFileDialog. The design's "Label|pattern|Label|pattern" filters become Qt's, "*.*" (any file)
-// becoming "*" as on Linux; a save asks before overwriting only when told to.
+// QFileDialog, Qt's own on every platform, starting where the last one ended. The design's
+// "Label|pattern|Label|pattern" filters become Qt's, "*.*" (any file) becoming "*" as on Linux.
+// A save asks before overwriting only when told to; with a filter of one "*.ext" pattern
+// chosen, a name typed without an extension gets ".ext" before that question is asked, so the
+// question and the file written name the same file.
 class WidgetFileDialogs : public FileDialogs {
 public:
     explicit WidgetFileDialogs(QWidget* parent) : m_parent(parent) {}
@@ -34,9 +38,15 @@ public:
     std::optional<QString> saveFile(const QString& title, const QString& filter,
                                     bool promptOverwrite) override;
     static QString qtFilter(const QString& filter);
+    // The extension a Qt filter such as "DAT Files (*.dat)" gives names typed without one;
+    // empty for "All Files (*)" and for filters of several patterns.
+    static QString defaultSuffix(const QString& qtFilterEntry);
 
 private:
+    std::optional<QString> run(QFileDialog& dialog);
+
     QWidget* m_parent;
+    QString m_folder;
 };
 
 // A window's control as its design gives it: its design name, the design font, its caption as

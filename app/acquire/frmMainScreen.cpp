@@ -432,7 +432,10 @@ void frmMainScreen::Form_Unload() {
         return;
     }
     m_unloaded = true;
-    SaveSettings(m_state, *m_env.store, *this);
+    // A store that cannot be written is reported once its step is over; the shut-down goes on.
+    if (const std::optional<WriteFailure> failure = SaveSettings(m_state, *m_env.store, *this)) {
+        m_boxes.show(saveFailureText(*failure), QString(), MsgIcon::Exclamation, MsgButtons::Ok);
+    }
     DeleteSavedSettings(m_state, *m_env.store);
     for (QWidget* w : QApplication::topLevelWidgets()) {
         if (w != this && w->isVisible()) {
@@ -974,7 +977,7 @@ void frmMainScreen::fileDispatch() {
         fail(*f);
         return;
     }
-    QuorStatus1->AddItem(samplesReadLine(r.SampleData.size()));
+    reportLoadedRecord(m_state, *QuorStatus1);
     cboDisplayMode->setEnabled(true);
     chkHoldZoom->setEnabled(true);
 }

@@ -130,11 +130,9 @@ void RestoreSettings(ProgramState& state, SettingsStore& store, MainWindowPlacem
     s.EchoComms = state.commandLine.has(QStringLiteral("/E"));
 }
 
-void SaveSettings(const ProgramState& state, SettingsStore& store,
-                  const MainWindowPlacement& window) {
-    if (!state.commandLine.has(QStringLiteral("/SAVE"))) {
-        return;
-    }
+namespace {
+
+void saveAll(const ProgramState& state, SettingsStore& store, const MainWindowPlacement& window) {
     const auto put = [&](const QString& section, const QString& key, const QString& value) {
         store.save(StoreApplication, section, key, value);
     };
@@ -154,6 +152,27 @@ void SaveSettings(const ProgramState& state, SettingsStore& store,
     put(kConfiguration, QStringLiteral("NumberOfSamples"), QString::number(s.NumberOfSamples));
     put(kConfiguration, QStringLiteral("PartName"), s.PartName);
     put(kConfiguration, QStringLiteral("SampleFreq"), QString::number(s.SampleFreq));
+}
+
+}  // namespace
+
+std::optional<WriteFailure> SaveSettings(const ProgramState& state, SettingsStore& store,
+                                         const MainWindowPlacement& window) {
+    if (!state.commandLine.has(QStringLiteral("/SAVE"))) {
+        return std::nullopt;
+    }
+    try {
+        saveAll(state, store, window);
+    } catch (const WriteFailure& failure) {
+        return failure;
+    }
+    return std::nullopt;
+}
+
+QString saveFailureText(const WriteFailure& failure) {
+    return QStringLiteral("An Error Occurred While Writing This File.\r\n") + failure.path() +
+           QStringLiteral("\r\n(Error ") + formatGeneral(failure.number()) + QStringLiteral(": ") +
+           failure.reason() + u')';
 }
 
 void DeleteSavedSettings(const ProgramState& state, SettingsStore& store) {

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <QRect>
+#include <optional>
 #include <vector>
 
+#include "AtomicFile.h"
 #include "ProgramState.h"
 #include "SettingsStore.h"
 
@@ -46,9 +48,13 @@ inline const QString StoreApplication = QStringLiteral("VelmarBoard");
 // position keys are read, a place off every screen is moved by placeRestoredWindow), then the
 // configuration summary. In any case EchoComms from "/E".
 void RestoreSettings(ProgramState& state, SettingsStore& store, MainWindowPlacement& window);
-// "/SAVE": position, then configuration.
-void SaveSettings(const ProgramState& state, SettingsStore& store,
-                  const MainWindowPlacement& window);
+// "/SAVE": position, then configuration. A store that cannot be written ends the save at the
+// failing key; the failure is returned for the caller to report once the step is over.
+std::optional<WriteFailure> SaveSettings(const ProgramState& state, SettingsStore& store,
+                                         const MainWindowPlacement& window);
+// The box a failed save shows: "An Error Occurred While Writing This File.", the store's file
+// and "(Error 75: reason)".
+QString saveFailureText(const WriteFailure& failure);
 // "/DEL": both sections.
 void DeleteSavedSettings(const ProgramState& state, SettingsStore& store);
 // "/T:" followed by digits sets TimeOut (1 when no digit follows).

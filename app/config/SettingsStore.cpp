@@ -4,6 +4,8 @@
 #include <QSettings>
 #include <QStandardPaths>
 
+#include "AtomicFile.h"
+
 namespace rq {
 
 QSettingsStore::QSettingsStore(QString folder) : m_folder(std::move(folder)) {
@@ -27,6 +29,17 @@ void QSettingsStore::save(const QString& application, const QString& section, co
     QDir().mkpath(m_folder);
     QSettings settings(fileFor(application), QSettings::IniFormat);
     settings.setValue(section + u'/' + key, value);
+    settings.sync();
+    switch (settings.status()) {
+        case QSettings::NoError:
+            return;
+        case QSettings::FormatError:
+            throw WriteFailure(fileFor(application),
+                               QStringLiteral("the file is not in the settings format"));
+        case QSettings::AccessError:
+            break;
+    }
+    throw WriteFailure(fileFor(application), QStringLiteral("the file could not be written"));
 }
 
 void QSettingsStore::deleteSection(const QString& application, const QString& section) {

@@ -12,6 +12,7 @@ public:
     // The stored value, or the default's text when the key or its section is absent.
     virtual QString get(const QString& application, const QString& section, const QString& key,
                         const QString& defaultValue) = 0;
+    // Raises WriteFailure when the value could not be kept.
     virtual void save(const QString& application, const QString& section, const QString& key,
                       const QString& value) = 0;
     // Removes a section with all its keys; quiet when there is none.
@@ -19,7 +20,8 @@ public:
 };
 
 // The store on QSettings: one INI file per application in a folder (by default the user's
-// configuration folder), one group per section.
+// configuration folder), one group per section. QSettings writes the file whole through a
+// temporary file of its own; a save that it could not write raises WriteFailure.
 class QSettingsStore : public SettingsStore {
 public:
     explicit QSettingsStore(QString folder = QString());

@@ -51,13 +51,14 @@ inline QStringList statusLines(const QWidget& window, const char* name = "QuorSt
 class SimulatedProgram {
 protected:
     // Creates (or replaces) the program and shows its main window. The settings store is kept
-    // in dir.
+    // in dir, or in storeFolder when one is given; with realDialogs the window's own file
+    // dialogs are used instead of the scripted ones.
     void startProgram(const QString& commandLine) {
         SimBoardSettings sim;
         sim.immediateCapture = true;
         window.reset();
         board = std::make_unique<SimBoard>(sim);
-        store = std::make_unique<QSettingsStore>(dir.path());
+        store = std::make_unique<QSettingsStore>(storeFolder.isEmpty() ? dir.path() : storeFolder);
         state = std::make_unique<ProgramState>();
         state->commandLine = CommandLine(commandLine);
         frmMainScreen::Environment env;
@@ -68,7 +69,7 @@ protected:
         env.simulated = true;
         env.simBoard = board.get();
         env.boxes = &boxes;
-        env.dialogs = &dialogs;
+        env.dialogs = realDialogs ? nullptr : &dialogs;
         env.beeper = &beeper;
         window = std::make_unique<frmMainScreen>(env);
         // The simulated board's own menu items, as the program adds them.
@@ -84,6 +85,8 @@ protected:
     std::unique_ptr<ProgramState> state;
     FakeMessageBoxes boxes;
     FakeFileDialogs dialogs;
+    bool realDialogs = false;
+    QString storeFolder;
     CountingBeeper beeper;
     std::unique_ptr<frmMainScreen> window;
 };

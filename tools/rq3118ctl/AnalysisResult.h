@@ -6,7 +6,8 @@
 
 namespace rqctl {
 
-// The numbers and read-outs of one analysed record, as analyze and capture print them.
+// The numbers and read-outs of one analysed record, as analyze and capture print them (the
+// warnings about its codes come with the figures).
 void addAnalysis(Result& result, const rq::ProgramState& state, const rq::Analysers& analysers);
 
 // The options that shape the analysis (--json, --no-window, --dc-bins, --sig-bins, --harms,

@@ -109,6 +109,7 @@ int runAnalyze(const QStringList& argv) {
         rq::DataValues data = rq::readDataValues(path);
         state.Record.SampleData = std::move(data.values);
         state.Record.sampleDimensioned = true;
+        state.Record.loadedNotNumbers = data.notNumbers;
         s.MaxValue = data.MaxValue;
         s.MinValue = data.MinValue;
         s.NumberOfSamples =
@@ -126,17 +127,20 @@ int runAnalyze(const QStringList& argv) {
         setFailure(failure->number, QStringLiteral("RQ3118"), failure->message);
         return ExitRefused;
     }
-    printErr(rq::samplesReadLine(state.Record.SampleData.size()));
+    ConsoleMessageList messages;
+    rq::reportLoadedRecord(state, messages);
     if (const auto out = args.value(QStringLiteral("spectrum-out"))) {
         try {
             rq::writeDataValues(*out, state.Record.FFTData);
         } catch (const rq::NumberedError& e) {
-            printErr(QStringLiteral("%1: cannot be written (%2)").arg(*out, e.description()));
+            printNotWritten(*out, e);
             setFailureFromLastMessage(e.number(), e.source());
             return ExitRefused;
         }
     }
     FigureRun figures(request, s.NumberOfBits, s.DataFormat == 1, rate);
+    // The same count the window's message list gives after the load.
+    figures.setNotNumbers(state.Record.loadedNotNumbers);
     figures.addRecord(state.Record.SampleData, false);
     Result r;
     addAnalysis(r, state, analysers);

@@ -286,7 +286,7 @@ int runCapture(const QStringList& argv) {
             try {
                 rq::writeDataValues(*out, values);
             } catch (const rq::NumberedError& e) {
-                printErr(QStringLiteral("%1: cannot be written (%2)").arg(*out, e.description()));
+                printNotWritten(*out, e);
                 setFailureFromLastMessage(e.number(), e.source());
                 return false;
             }

@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <utility>
 
+#include "AtomicFile.h"
+
 namespace rqctl {
 
 void printOut(const QString& text) {
@@ -56,6 +58,15 @@ QString failureJson(const Failure& failure, int status) {
     const QJsonObject line{{QStringLiteral("error"), error},
                            {QStringLiteral("exit_status"), status}};
     return QString::fromUtf8(QJsonDocument(line).toJson(QJsonDocument::Compact));
+}
+
+void printNotWritten(const QString& path, const rq::NumberedError& error) {
+    if (const auto* failure = dynamic_cast<const rq::WriteFailure*>(&error)) {
+        printErr(QStringLiteral("rq3118ctl: cannot write %1: %2")
+                     .arg(failure->path(), failure->reason()));
+    } else {
+        printErr(QStringLiteral("%1: cannot be written (%2)").arg(path, error.description()));
+    }
 }
 
 void ConsoleMessageList::AddItem(const QString& text, std::optional<uint32_t> colour) {

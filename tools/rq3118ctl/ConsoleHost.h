@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "HostInterfaces.h"
+#include "NumberedError.h"
 
 namespace rqctl {
 
@@ -49,5 +50,8 @@ std::optional<Failure> takeFailure();
 QString lastErrorLine();
 // The JSON line of a failure: {"error": {"number", "source", "text"}, "exit_status"}.
 QString failureJson(const Failure& failure, int status);
+// Why an output file was not written: "rq3118ctl: cannot write PATH: REASON" when the file
+// system refused it, "PATH: cannot be written (WHY)" when there was nothing to write.
+void printNotWritten(const QString& path, const rq::NumberedError& error);
 
 }  // namespace rqctl

@@ -1,11 +1,9 @@
 #include "Figures.h"
 
-#include <QFile>
-#include <QSaveFile>
-#include <QTextStream>
 #include <algorithm>
 #include <cmath>
 
+#include "AtomicFile.h"
 #include "ConsoleHost.h"
 #include "NumberedError.h"
 #include "Plots.h"
@@ -200,9 +198,9 @@ void FigureRun::addRecord(std::span<const double> codes, bool averaged) {
         }
     }
     m_warnings.clear();
+    checkNotNumbers(m_notNumbers, m_warnings);
     checkRecord(codes, converterRange(m_options.fullScaleBits, m_histogram.lowestCode() < 0),
                 m_warnings);
-    checkNotNumbers(m_notNumbers, m_warnings);
     if (m_figures) {
         checkSpectrum(m_spectrum, *m_figures, m_warnings);
     }
@@ -382,25 +380,16 @@ namespace {
 
 // The spectrum as CSV: frequency in Hz and level in dBFS, DC to Nyquist.
 void writeSpectrumCsv(const QString& path, const PowerSpectrum& s, const FigureOptions& options) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Text)) {
-        throw rq::NumberedError(rq::RuntimeError::PathFileAccess, QStringLiteral("rq3118ctl"),
-                                file.errorString());
-    }
-    QTextStream out(&file);
-    out << "frequency_hz,dbfs\n";
+    QByteArray text = "frequency_hz,dbfs\n";
     const double fullScale = fullScalePower(options.fullScaleBits);
     const double binHz = options.sampleRate / s.recordLength;
     for (int k = 0; k < s.bins(); ++k) {
         // A bin of exactly nothing is written at a floor no converter reaches.
         const double level = std::max(decibels(s.power[static_cast<size_t>(k)], fullScale), -400.0);
-        out << QString::number(k * binHz, 'g', 12) << ',' << QString::number(level, 'f', 4) << '\n';
+        text +=
+            QByteArray::number(k * binHz, 'g', 12) + ',' + QByteArray::number(level, 'f', 4) + '\n';
     }
-    out.flush();
-    if (!file.commit()) {
-        throw rq::NumberedError(rq::RuntimeError::PathFileAccess, QStringLiteral("rq3118ctl"),
-                                file.errorString());
-    }
+    rq::writeFileAtomically(path, text);
 }
 
 }  // namespace
@@ -414,7 +403,7 @@ bool FigureRun::writeOutputs(const RecordSource& source) const {
         try {
             write(*path);
         } catch (const rq::NumberedError& e) {
-            printErr(QStringLiteral("%1: cannot be written (%2)").arg(*path, e.description()));
+            printNotWritten(*path, e);
             ok = false;
         }
     };

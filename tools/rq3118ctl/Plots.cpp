@@ -1,10 +1,14 @@
 #include "Plots.h"
 
+#include <QBuffer>
 #include <QFileInfo>
+#include <QPageLayout>
+#include <QPdfWriter>
 #include <QSvgGenerator>
 #include <algorithm>
 #include <cmath>
 
+#include "AtomicFile.h"
 #include "Figures.h"
 #include "NumberedError.h"
 
@@ -413,34 +417,64 @@ void drawLinearity(QCustomPlot& plot, const FigureRun& run, const RecordSource& 
     addTitle(plot, QStringLiteral("Static linearity: ") + source.title);
 }
 
+namespace {
+
+// Vectors on a painter over a page or a drawing of the plot's own size.
+bool paintVectors(QCustomPlot& plot, QPaintDevice& device, QSize size) {
+    QCPPainter painter;
+    if (!painter.begin(&device)) {
+        return false;
+    }
+    painter.setMode(QCPPainter::pmVectorized);
+    painter.setMode(QCPPainter::pmNoCaching);
+    painter.setWindow(QRect(QPoint(0, 0), size));
+    plot.toPainter(&painter, size.width(), size.height());
+    return painter.end();
+}
+
+// The plot as the bytes of its file, drawn in memory: the file is written in one go afterwards.
+QByteArray renderPlot(QCustomPlot& plot, const QString& suffix, QSize size) {
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    bool ok = false;
+    if (suffix == u"svg") {
+        QSvgGenerator svg;
+        svg.setOutputDevice(&buffer);
+        svg.setSize(size);
+        svg.setViewBox(QRect(QPoint(0, 0), size));
+        svg.setTitle(QStringLiteral("RQ3118"));
+        ok = paintVectors(plot, svg, size);
+    } else if (suffix == u"pdf") {
+        // One page of the plot's size in points, as QCustomPlot's own PDF export makes it.
+        QPdfWriter pdf(&buffer);
+        pdf.setResolution(72);
+        pdf.setPageLayout(
+            QPageLayout(QPageSize(size, QPageSize::Point, QString(), QPageSize::ExactMatch),
+                        QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
+        ok = paintVectors(plot, pdf, size);
+    } else {
+        // As QCustomPlot's savePng: the pixels of the plot at 96 dots per inch.
+        QImage image = plot.toPixmap(size.width(), size.height()).toImage();
+        image.setDotsPerMeterX(static_cast<int>(96 / 0.0254));
+        image.setDotsPerMeterY(static_cast<int>(96 / 0.0254));
+        ok = !image.isNull() && image.save(&buffer, "PNG");
+    }
+    buffer.close();
+    return ok ? buffer.data() : QByteArray();
+}
+
+}  // namespace
+
 void savePlot(const QString& path, const PlotDrawing& draw, QSize size) {
     QCustomPlot plot;
     plot.resize(size);
     draw(plot);
-    const QString suffix = QFileInfo(path).suffix().toLower();
-    bool ok = false;
-    if (suffix == u"svg") {
-        QSvgGenerator svg;
-        svg.setFileName(path);
-        svg.setSize(size);
-        svg.setViewBox(QRect(QPoint(0, 0), size));
-        svg.setTitle(QStringLiteral("RQ3118"));
-        QCPPainter painter;
-        if (painter.begin(&svg)) {
-            painter.setMode(QCPPainter::pmVectorized);
-            painter.setMode(QCPPainter::pmNoCaching);
-            plot.toPainter(&painter, size.width(), size.height());
-            ok = painter.end() && QFileInfo(path).size() > 0;
-        }
-    } else if (suffix == u"pdf") {
-        ok = plot.savePdf(path, size.width(), size.height());
-    } else {
-        ok = plot.savePng(path, size.width(), size.height());
-    }
-    if (!ok) {
+    const QByteArray bytes = renderPlot(plot, QFileInfo(path).suffix().toLower(), size);
+    if (bytes.isEmpty()) {
         throw rq::NumberedError(rq::RuntimeError::PathFileAccess, QStringLiteral("rq3118ctl"),
-                                QStringLiteral("the plot could not be saved"));
+                                QStringLiteral("the plot could not be drawn"));
     }
+    rq::writeFileAtomically(path, bytes);
 }
 
 void paintPlot(QCPPainter& painter, const QRectF& target, const PlotDrawing& draw, QSize logical) {

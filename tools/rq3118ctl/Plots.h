@@ -24,8 +24,9 @@ void drawLinearity(QCustomPlot& plot, const FigureRun& run, const RecordSource& 
 using PlotDrawing = std::function<void(QCustomPlot&)>;
 constexpr QSize PlotSize{1000, 600};
 
-// Draws a fresh plot and saves it by the file's extension: .svg (vector), .pdf, else PNG.
-// Raises 75 when the file cannot be written.
+// Draws a fresh plot and saves it by the file's extension: .svg (vector), .pdf, else PNG. The
+// file is drawn in memory and written whole or not at all; raises WriteFailure (75) when it
+// cannot be written.
 void savePlot(const QString& path, const PlotDrawing& draw, QSize size = PlotSize);
 // Draws a fresh plot of the logical size into target on painter, as vectors (the report).
 void paintPlot(QCPPainter& painter, const QRectF& target, const PlotDrawing& draw, QSize logical);

@@ -1,12 +1,13 @@
 #include "Report.h"
 
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QDateTime>
-#include <QFileInfo>
 #include <QPageSize>
 #include <QPdfWriter>
 #include <vector>
 
+#include "AtomicFile.h"
 #include "Figures.h"
 #include "NumberedError.h"
 #include "Plots.h"
@@ -203,7 +204,10 @@ std::vector<QStringList> staticRows(const FigureRun& run, const Linearity& l) {
 }  // namespace
 
 void writeReport(const QString& path, const FigureRun& run, const RecordSource& source) {
-    QPdfWriter pdf(path);
+    // Drawn in memory and written in one go: a report is whole or not there.
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    QPdfWriter pdf(&buffer);
     pdf.setResolution(Resolution);
     pdf.setPageSize(QPageSize(QPageSize::A4));
     pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
@@ -212,7 +216,7 @@ void writeReport(const QString& path, const FigureRun& run, const RecordSource& 
     QCPPainter p;
     if (!p.begin(&pdf)) {
         throw rq::NumberedError(rq::RuntimeError::PathFileAccess, QStringLiteral("rq3118ctl"),
-                                QStringLiteral("the report could not be opened for writing"));
+                                QStringLiteral("the report could not be drawn"));
     }
     p.setMode(QCPPainter::pmVectorized);
     p.setMode(QCPPainter::pmNoCaching);
@@ -408,14 +412,12 @@ void writeReport(const QString& path, const FigureRun& run, const RecordSource& 
         drawLines(p, QPointF(Margin, y), width,
                   {QStringLiteral("No linearity: ") + run.linearityError()}, 9);
     }
-    if (!p.end()) {
+    if (!p.end() || buffer.data().isEmpty()) {
         throw rq::NumberedError(rq::RuntimeError::PathFileAccess, QStringLiteral("rq3118ctl"),
-                                QStringLiteral("the report could not be written"));
+                                QStringLiteral("the report could not be drawn"));
     }
-    if (!QFileInfo(path).isFile() || QFileInfo(path).size() == 0) {
-        throw rq::NumberedError(rq::RuntimeError::PathFileAccess, QStringLiteral("rq3118ctl"),
-                                QStringLiteral("the report could not be written"));
-    }
+    buffer.close();
+    rq::writeFileAtomically(path, buffer.data());
 }
 
 }  // namespace rqctl

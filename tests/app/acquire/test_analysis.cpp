@@ -121,3 +121,40 @@ TEST(CaptureDispatch, SpectrumThatFailsDoesNotMakeFFTDataSaveable) {
     EXPECT_TRUE(d.state.Record.fftDimensioned);
     EXPECT_EQ(d.state.Record.FFTData.size(), 128u);
 }
+
+// What follows "N Data Samples Read" after a raw load: the items that held no number in red, and
+// the codes the converter of the current settings cannot give in the list's own colour.
+TEST(LoadedRecordChecks, CodesOutsideTheConvertersRangeAndItemsThatWereNoNumbers) {
+    ProgramState state;
+    Settings& s = state.CurrentSettings;
+    s.NumberOfBits = 12;
+    s.DataFormat = 0;
+    state.Record.SampleData = {-1, 0, 2048, 4095, 4095.5, 4096, -2048, -2049, 2047};
+    EXPECT_EQ(checkLoadedRecord(state).outsideRange, 5);  // -1, 4095.5, 4096, -2048, -2049
+    s.DataFormat = 1;
+    const LoadedRecordChecks twos = checkLoadedRecord(state);
+    EXPECT_EQ(twos.range.lowest, -2048);
+    EXPECT_EQ(twos.range.highest, 2047);
+    EXPECT_EQ(twos.outsideRange, 5);  // 2048, 4095, 4095.5, 4096, -2049
+    s.NumberOfBits = 16;
+    EXPECT_EQ(checkLoadedRecord(state).outsideRange, 0);
+
+    test::FakeMessageList list;
+    state.Record.loadedNotNumbers = 3;
+    s.NumberOfBits = 12;
+    s.DataFormat = 0;
+    reportLoadedRecord(state, list);
+    ASSERT_EQ(list.lines.size(), 3u);
+    EXPECT_EQ(list.lines[0].text, "9 Data Samples Read");
+    EXPECT_EQ(list.lines[1].text, "3 items were not numbers and read as 0");
+    EXPECT_EQ(list.lines[1].colour, 255u);
+    EXPECT_EQ(list.lines[2].text, "5 values outside 0 to 4095");
+    EXPECT_EQ(list.lines[2].colour, std::nullopt);
+
+    // A clean record says only how many samples it has.
+    list.lines.clear();
+    state.Record.loadedNotNumbers = 0;
+    state.Record.SampleData = {0, 4095};
+    reportLoadedRecord(state, list);
+    EXPECT_EQ(list.texts(), QStringList{"2 Data Samples Read"});
+}

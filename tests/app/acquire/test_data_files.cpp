@@ -1,6 +1,7 @@
-// Protects the data files: lenient reading with its count and extremes, the record-length index
-// of a load, the value and binary line formats, saves that write the whole record and leave an
-// older file whole on failure, and the dialogs' cancels, refusals and Retry.
+// Protects the data files: lenient reading with its count and extremes and the items that held no
+// number, the record-length index of a load, the value and binary line formats, saves that write
+// the whole record and leave an older file whole on failure (a full disk included), and the
+// dialogs' cancels, refusals and Retry.
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -9,6 +10,7 @@
 
 #include "DataFiles.h"
 #include "Fakes.h"
+#include "FullFileSystem.h"
 #include "NumberedError.h"
 
 using namespace rq;
@@ -124,6 +126,56 @@ TEST_F(DataFilesTest, FailedSaveKeepsTheOlderFileAndSaysSo) {
     EXPECT_EQ(read(path), "1.000000\r\n");
     dialogs.answers = {std::nullopt};
     EXPECT_EQ(SaveDataFile({5}, dialogs, boxes), FileResult::Cancelled);
+}
+
+// Every save small enough to sit in a write buffer until the commit used to be reported written
+// and leave a cut file on a full disk.
+TEST_F(DataFilesTest, SavesOnAFullDiskFailWithTheBoxAndLeaveTheOldFile) {
+    test::FullFileSystem fs;
+    RQ_MOUNT_FULL_FS_OR_SKIP(fs);
+    const QByteArray old = "1.000000\r\n2.000000\r\n";
+    fs.put("run1.dat", old);
+    fs.fill();
+    state.Record.SampleData = std::vector<double>(1024, 2047.0);
+    state.Record.sampleDimensioned = true;
+    state.Record.FFTData = std::vector<double>(512, -80.5);
+    state.Record.fftDimensioned = true;
+    const auto save = [&](auto menu, const char* name) {
+        boxes.shown.clear();
+        dialogs.answers = {fs.filePath(QString::fromLatin1(name))};
+        return menu(state, dialogs, boxes);
+    };
+    using Menu = int16_t (*)(ProgramState&, FileDialogs&, MessageBoxes&);
+    for (const char* name : {"run1.dat", "new.dat"}) {
+        for (Menu menu :
+             {Menu(SaveRawData_Click), Menu(SaveFFTData_Click), Menu(mnuSaveBinary_Click)}) {
+            EXPECT_EQ(save(menu, name), FileResult::Failed) << name;
+            ASSERT_EQ(boxes.shown.size(), 1u) << name;
+            EXPECT_EQ(boxes.shown[0].text,
+                      "An Error Occurred While Writing This File.\r\n"
+                      "(Error 75: No space left on device)");
+            EXPECT_EQ(boxes.shown[0].icon, MsgIcon::Exclamation);
+        }
+    }
+    EXPECT_EQ(fs.read("run1.dat"), old);
+    EXPECT_EQ(fs.entries(), QStringList{"run1.dat"});
+    // With room again the same save writes the whole record.
+    fs.drain();
+    EXPECT_EQ(save(SaveRawData_Click, "run1.dat"), FileResult::Done);
+    EXPECT_EQ(fs.read("run1.dat"), lines(1024, "2047.000000"));
+}
+
+TEST_F(DataFilesTest, ItemsWithoutANumberAreCountedAndReadAsZero) {
+    // "x", the two empty items of a lone comma, "NaN" and an empty quoted item hold no number;
+    // "-3e1junk" starts with one.
+    const DataValues v =
+        readDataValues(write("mixed.dat", "12\r\nx\r\n,\r\n NaN\r\n\"\"\r\n-3e1junk\r\n7\r\n"));
+    EXPECT_EQ(v.values, (std::vector<double>{12, 0, 0, 0, 0, 0, -30, 7}));
+    EXPECT_EQ(v.notNumbers, 5);
+    EXPECT_EQ(readDataValues(write("clean.dat", lines(4, "1.5"))).notNumbers, 0);
+    dialogs.answers = {write("loaded.dat", "a\r\n1\r\nb\r\n")};
+    ASSERT_EQ(LoadDataFile(state, dialogs, boxes), FileResult::Done);
+    EXPECT_EQ(state.Record.loadedNotNumbers, 2);
 }
 
 TEST_F(DataFilesTest, NothingToSaveBeforeARecordExists) {

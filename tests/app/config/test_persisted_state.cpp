@@ -1,10 +1,13 @@
 // Protects what is kept between runs: the switches that decide it, the keys, defaults and value
 // texts of the store, values that do not convert, where a restored window off every screen goes,
+// a store that cannot be written (a full disk),
 // and the time-out switch.
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QTemporaryDir>
 
+#include "FullFileSystem.h"
 #include "PersistedState.h"
 
 using namespace rq;
@@ -276,4 +279,26 @@ TEST_F(PersistedStateTest, RestoreReadsAllFourPositionKeysBeforeItMovesAnOffScre
     RestoreSettings(state, store, window);
     EXPECT_EQ(QRect(int(window.l), int(window.t), int(window.w), int(window.h)),
               QRect(1500, 0, 9465, 7170));
+}
+
+TEST_F(PersistedStateTest, AStoreOnAFullDiskFailsTheSaveAndKeepsWhatItHeld) {
+    test::FullFileSystem fs;
+    RQ_MOUNT_FULL_FS_OR_SKIP(fs);
+    RecordingStore full(fs.path());
+    full.save("VelmarBoard", "Position", "Left", "1");
+    const QByteArray before = fs.read("VelmarBoard.ini");
+    fs.fill();
+    state.commandLine = CommandLine("/SAVE");
+    s.PartName = "RQ3118";
+    const std::optional<WriteFailure> failure = SaveSettings(state, full, window);
+    ASSERT_TRUE(failure) << "a save on a full disk reported success";
+    EXPECT_EQ(failure->path(), full.fileFor("VelmarBoard"));
+    EXPECT_EQ(full.writes, QStringList{"Left=1"} << "Left=100");  // ended at the first refusal
+    EXPECT_EQ(fs.read("VelmarBoard.ini"), before);
+    EXPECT_EQ(saveFailureText(*failure), "An Error Occurred While Writing This File.\r\n" +
+                                             full.fileFor("VelmarBoard") +
+                                             "\r\n(Error 75: the file could not be written)");
+    fs.drain();
+    EXPECT_FALSE(SaveSettings(state, full, window));
+    EXPECT_EQ(full.get("VelmarBoard", "Configuration", "PartName", ""), "RQ3118");
 }
