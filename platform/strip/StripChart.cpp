@@ -30,7 +30,8 @@ namespace {
 const QColor PlotBackground(12, 14, 18);
 const QColor FrameBackground(32, 36, 42);
 const QColor AxisColour(200, 204, 210);
-const QColor GridColour(70, 78, 88);
+// Light enough to be seen on the dark plot at a glance, dim beside the trace.
+const QColor GridColour(125, 135, 150);
 const QColor TraceColour(80, 230, 120);
 const QColor CursorColour(255, 200, 40);
 
@@ -65,7 +66,7 @@ void styleAxis(QCPAxis* axis, const QFont& font) {
     axis->setSubTickLengthOut(0);
     axis->setTickLabelPadding(3);
     axis->setPadding(2);
-    axis->grid()->setPen(QPen(GridColour, 0, Qt::DotLine));
+    axis->grid()->setPen(QPen(GridColour, 1, Qt::DotLine));
     axis->grid()->setZeroLinePen(Qt::NoPen);
     axis->grid()->setVisible(false);
 }
