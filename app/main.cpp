@@ -71,7 +71,11 @@ int main(int argc, char* argv[]) {
     rq::frmMainScreen::Environment env;
     env.state = &state;
     env.port = simulated ? static_cast<rq::ParallelPortLibrary*>(sim.get()) : port.get();
-    env.simBoard = sim.get();
+    if (sim) {
+        env.configurationLoaded = [board = sim.get()](const rq::Settings& settings) {
+            rq::followConfiguration(*board, settings);
+        };
+    }
     env.store = &store;
     env.platform = rq::queryPlatformVersion();
     env.simulated = simulated;

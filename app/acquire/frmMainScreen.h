@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include <QList>
 #include <QMainWindow>
 #include <QMargins>
@@ -25,7 +27,6 @@ class QPushButton;
 
 namespace rq {
 
-class SimBoard;
 class StripChart;
 namespace host {
 class ControlRegistry;
@@ -63,9 +64,9 @@ public:
         MessageBoxes* boxes = nullptr;
         FileDialogs* dialogs = nullptr;
         Beeper* beeper = nullptr;
-        // The simulated board behind port, when it is one: a loaded configuration sets its
-        // converter's bits and coding.
-        SimBoard* simBoard = nullptr;
+        // Told of each configuration the setup window loads, where the program has something
+        // to follow it with (the simulated converter takes its bits and coding).
+        std::function<void(const Settings&)> configurationLoaded;
     };
 
     explicit frmMainScreen(const Environment& env);
@@ -100,7 +101,12 @@ public:
     CommsFunctions& comms() { return *m_comms; }
     ProgramState& state() { return m_state; }
     host::ControlRegistry& controlRegistry();
-    SimBoard* simulatedBoard() const { return m_env.simBoard; }
+    // The setup window loaded a configuration and its program.
+    void configurationLoaded(const Settings& settings) const {
+        if (m_env.configurationLoaded) {
+            m_env.configurationLoaded(settings);
+        }
+    }
     const MainLayout& layoutTwips() const { return m_layout; }
     bool ContinuousSampling() const { return m_continuousSampling; }
     // A close arrived during a handler's turn of the event loop and waits for it.

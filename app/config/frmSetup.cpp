@@ -21,7 +21,6 @@
 #include "NumberedError.h"
 #include "PropertyBag.h"
 #include "SetupRules.h"
-#include "SimBoard.h"
 #include "VMBButton.h"
 #include "WidgetHost.h"
 #include "frmMainScreen.h"
@@ -248,15 +247,7 @@ void frmSetup::cmdLoad_Click() {
         showInputRange(u"0.0000");
         cmdCancel->setEnabled(false);
         m_main.enableCaptureButtons();
-        // The simulated converter becomes the part the configuration describes.
-        if (SimBoard* sim = m_main.simulatedBoard()) {
-            ConverterSettings converter = sim->settings().converter;
-            if (s.NumberOfBits >= 1 && s.NumberOfBits <= 16) {
-                converter.bits = s.NumberOfBits;
-                converter.twosComplement = s.DataFormat == 1;
-            }
-            sim->setConverter(converter);
-        }
+        m_main.configurationLoaded(s);
     } else {
         comms.boxes().show(programLoadMessage(result), QStringLiteral("Program Load Error"),
                            MsgIcon::Exclamation, MsgButtons::Ok);

@@ -7,6 +7,7 @@
 #include <climits>
 
 #include "FaultSpec.h"
+#include "Settings.h"
 #include "SimBoard.h"
 
 namespace rq {
@@ -86,6 +87,15 @@ QList<QAction*> simulatedBoardMenuItems(SimBoard& board, QWidget* parent) {
         });
     }
     return {reset, menu->menuAction()};
+}
+
+void followConfiguration(SimBoard& board, const Settings& s) {
+    ConverterSettings converter = board.settings().converter;
+    if (s.NumberOfBits >= 1 && s.NumberOfBits <= 16) {
+        converter.bits = s.NumberOfBits;
+        converter.twosComplement = s.DataFormat == 1;
+    }
+    board.setConverter(converter);
 }
 
 }  // namespace rq

@@ -67,7 +67,9 @@ protected:
         env.store = store.get();
         env.platform.platformId = PlatformVersion::Linux;
         env.simulated = true;
-        env.simBoard = board.get();
+        env.configurationLoaded = [this](const Settings& settings) {
+            followConfiguration(*board, settings);
+        };
         env.boxes = &boxes;
         env.dialogs = realDialogs ? nullptr : &dialogs;
         env.beeper = &beeper;
