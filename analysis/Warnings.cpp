@@ -56,29 +56,20 @@ QString maskText(const Harmonic& h) {
 
 }  // namespace
 
-CodeRange converterRange(int bits, bool twosComplement) {
-    const int codes = 1 << std::clamp(bits, 1, 24);
-    return twosComplement ? CodeRange{-codes / 2, codes / 2 - 1} : CodeRange{0, codes - 1};
-}
-
 void checkRecord(std::span<const double> codes, CodeRange range, Warnings& out) {
-    int64_t atEnds = 0;
-    int64_t outside = 0;
-    for (double v : codes) {
-        const double code = std::nearbyint(v);
-        if (code < range.lowest || code > range.highest) {
-            ++outside;
-        } else if (code == range.lowest || code == range.highest) {
-            ++atEnds;
-        }
-    }
-    if (outside > 0) {
+    const int64_t beyond = countOutside(codes, range);
+    if (beyond > 0) {
         out.push_back({QStringLiteral("outside_bits"),
                        QStringLiteral("%1 values outside %2 to %3")
-                           .arg(outside)
-                           .arg(range.lowest)
-                           .arg(range.highest),
-                       outside});
+                           .arg(beyond)
+                           .arg(QString::number(range.lowest, 'f', 0),
+                                QString::number(range.highest, 'f', 0)),
+                       beyond});
+    }
+    int64_t atEnds = 0;
+    for (double v : codes) {
+        const double code = std::nearbyint(v);
+        atEnds += code == range.lowest || code == range.highest ? 1 : 0;
     }
     if (atEnds * 1000 > static_cast<int64_t>(codes.size())) {
         out.push_back({QStringLiteral("clipping"),

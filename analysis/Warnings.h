@@ -7,6 +7,7 @@
 #include <span>
 #include <vector>
 
+#include "ConverterCodes.h"
 #include "DynamicFigures.h"
 #include "Linearity.h"
 #include "PowerSpectrum.h"
@@ -21,14 +22,6 @@ struct Warning {
     std::optional<int64_t> count;
 };
 using Warnings = std::vector<Warning>;
-
-// The codes a converter of that many bits can give: 0 .. 2^bits - 1 straight binary,
-// -2^(bits-1) .. 2^(bits-1) - 1 two's complement.
-struct CodeRange {
-    int lowest = 0;
-    int highest = 0;
-};
-CodeRange converterRange(int bits, bool twosComplement);
 
 // "clipping" (more than one sample in a thousand at an end code) and "outside_bits" (codes the
 // converter cannot give).

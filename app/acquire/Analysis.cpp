@@ -70,24 +70,12 @@ QString samplesReadLine(size_t samples) {
     return formatGeneral(static_cast<double>(samples)) + QStringLiteral(" Data Samples Read");
 }
 
-CodeRange converterCodes(int16_t numberOfBits, bool twosComplement) {
-    const double codes = std::ldexp(1.0, numberOfBits);
-    if (twosComplement) {
-        return {-codes / 2, codes / 2 - 1};
-    }
-    return {0.0, codes - 1};
-}
-
 LoadedRecordChecks checkLoadedRecord(const ProgramState& state) {
     const Settings& s = state.CurrentSettings;
     LoadedRecordChecks checks;
     checks.notNumbers = state.Record.loadedNotNumbers;
     checks.range = converterCodes(s.NumberOfBits, s.DataFormat == 1);
-    for (double code : state.Record.SampleData) {
-        if (code < checks.range.lowest || code > checks.range.highest) {
-            ++checks.outsideRange;
-        }
-    }
+    checks.outsideRange = static_cast<int>(countOutside(state.Record.SampleData, checks.range));
     return checks;
 }
 

@@ -5,6 +5,7 @@
 #include <span>
 #include <vector>
 
+#include "ConverterCodes.h"
 #include "FftAnalysis.h"
 #include "HistogramCore.h"
 #include "HostInterfaces.h"
@@ -70,14 +71,6 @@ std::optional<DispatchFailure> spectrumOfLoadedRecord(ProgramState& state,
 std::optional<DispatchFailure> histogramOfRecord(ProgramState& state, RecordAnalysis& analysers);
 // "N Data Samples Read".
 QString samplesReadLine(size_t samples);
-
-// The codes a converter gives: 0 to 2^bits - 1 in straight binary, -2^(bits-1) to
-// 2^(bits-1) - 1 in two's complement.
-struct CodeRange {
-    double lowest = 0.0;
-    double highest = 0.0;
-};
-CodeRange converterCodes(int16_t numberOfBits, bool twosComplement);
 
 // What a loaded raw record does not say by itself: the items of its file that held no number
 // (read as 0), and its codes outside the range of the converter the settings describe.

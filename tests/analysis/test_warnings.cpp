@@ -27,7 +27,7 @@ Warnings warningsOf(const std::vector<double>& x, WindowKind window, int bits = 
     FigureOptions options;
     options.fullScaleBits = bits;
     Warnings w;
-    checkRecord(x, converterRange(bits, false), w);
+    checkRecord(x, rq::converterCodes(bits, false), w);
     checkSpectrum(s, measureFigures(s, options), w);
     return w;
 }
@@ -76,7 +76,7 @@ TEST(Warnings, ClippingAndCodesOutsideTheConverter) {
     const std::vector<double> x = quantise(synthesise(1024, cleanTone()), 12);
     const auto above = std::count_if(x.begin(), x.end(), [](double v) { return v > 255.0; });
     Warnings narrow;
-    checkRecord(x, converterRange(8, false), narrow);
+    checkRecord(x, rq::converterCodes(8, false), narrow);
     const auto outside = std::find_if(narrow.begin(), narrow.end(),
                                       [](const Warning& x) { return x.code == u"outside_bits"; });
     ASSERT_NE(outside, narrow.end());
@@ -87,7 +87,7 @@ TEST(Warnings, ClippingAndCodesOutsideTheConverter) {
         v = std::round((v - 2048.0) / 32.0);
     }
     Warnings twos;
-    checkRecord(centred, converterRange(8, true), twos);
+    checkRecord(centred, rq::converterCodes(8, true), twos);
     EXPECT_TRUE(twos.empty());
 }
 

@@ -199,7 +199,7 @@ void FigureRun::addRecord(std::span<const double> codes, bool averaged) {
     }
     m_warnings.clear();
     checkNotNumbers(m_notNumbers, m_warnings);
-    checkRecord(codes, converterRange(m_options.fullScaleBits, m_histogram.lowestCode() < 0),
+    checkRecord(codes, rq::converterCodes(m_options.fullScaleBits, m_histogram.lowestCode() < 0),
                 m_warnings);
     if (m_figures) {
         checkSpectrum(m_spectrum, *m_figures, m_warnings);
