@@ -4,6 +4,8 @@
 // figures, plots and report beside the panel's read-outs.
 #include <gtest/gtest.h>
 
+#include "CtlRun.h"
+
 #include <sys/stat.h>
 #include <QDir>
 #include <QFile>
@@ -22,23 +24,7 @@
 
 namespace {
 
-struct Outcome {
-    int status = -1;
-    QString out;
-    QString err;
-    // The JSON objects of standard output, one per line.
-    std::vector<QJsonObject> objects() const {
-        std::vector<QJsonObject> list;
-        for (const QString& line : out.split(u'\n', Qt::SkipEmptyParts)) {
-            list.push_back(QJsonDocument::fromJson(line.toUtf8()).object());
-        }
-        return list;
-    }
-    QJsonObject object() const {
-        const auto list = objects();
-        return list.size() == 1 ? list.front() : QJsonObject();
-    }
-};
+using rq::test::Outcome;
 
 class Ctl : public ::testing::Test {
 protected:
@@ -47,14 +33,7 @@ protected:
             QFile::copy(QStringLiteral(RQ_EXAMPLES_DIR "/") + name, dir.filePath(name));
         }
     }
-    Outcome run(const QStringList& args) {
-        QProcess p;
-        p.setWorkingDirectory(dir.path());
-        p.start(QStringLiteral(RQ3118CTL), args);
-        EXPECT_TRUE(p.waitForFinished(60000));
-        return {p.exitCode(), QString::fromLocal8Bit(p.readAllStandardOutput()),
-                QString::fromLocal8Bit(p.readAllStandardError())};
-    }
+    Outcome run(const QStringList& args) { return rq::test::runCtl(dir.path(), args); }
     QString write(const QString& name, const QString& text) {
         QFile f(dir.filePath(name));
         f.open(QIODevice::WriteOnly);

@@ -4,6 +4,8 @@
 // numbers or whose codes lie outside the converter's range.
 #include <gtest/gtest.h>
 
+#include "CtlRun.h"
+
 #include <signal.h>
 
 #include <QDir>
@@ -24,12 +26,7 @@
 
 namespace {
 
-struct Outcome {
-    int status = -1;
-    QString out;
-    QString err;
-    QJsonObject object() const { return QJsonDocument::fromJson(out.toUtf8()).object(); }
-};
+using rq::test::Outcome;
 
 class CtlFiles : public ::testing::Test {
 protected:
@@ -38,14 +35,7 @@ protected:
             QFile::copy(QStringLiteral(RQ_EXAMPLES_DIR "/") + name, dir.filePath(name));
         }
     }
-    Outcome run(const QStringList& args) {
-        QProcess p;
-        p.setWorkingDirectory(dir.path());
-        p.start(QStringLiteral(RQ3118CTL), args);
-        EXPECT_TRUE(p.waitForFinished(60000));
-        return {p.exitCode(), QString::fromLocal8Bit(p.readAllStandardOutput()),
-                QString::fromLocal8Bit(p.readAllStandardError())};
-    }
+    Outcome run(const QStringList& args) { return rq::test::runCtl(dir.path(), args); }
     QString write(const QString& name, const QByteArray& text) {
         QFile f(dir.filePath(name));
         f.open(QIODevice::WriteOnly);
