@@ -1,10 +1,10 @@
-#include "DynamicFigures.h"
+#include "analysis/DynamicFigures.h"
 
 #include <algorithm>
 #include <cmath>
 #include <limits>
 
-#include "NumberedError.h"
+#include "common/NumberedError.h"
 
 namespace rq::analysis {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "PowerSpectrum.h"
+#include "analysis/PowerSpectrum.h"
 
 namespace rq::analysis {
 

@@ -1,11 +1,11 @@
-#include "Limits.h"
+#include "analysis/Limits.h"
 
 #include <QRegularExpression>
 #include <QStringList>
 #include <cmath>
 
-#include "InputFile.h"
-#include "NumberedError.h"
+#include "common/InputFile.h"
+#include "common/NumberedError.h"
 
 namespace rq::analysis {
 namespace {

@@ -4,7 +4,7 @@
 #include <optional>
 #include <vector>
 
-#include "DynamicFigures.h"
+#include "analysis/DynamicFigures.h"
 
 namespace rq::analysis {
 

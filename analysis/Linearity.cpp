@@ -1,10 +1,10 @@
-#include "Linearity.h"
+#include "analysis/Linearity.h"
 
 #include <algorithm>
 #include <cmath>
 #include <numbers>
 
-#include "NumberedError.h"
+#include "common/NumberedError.h"
 
 namespace rq::analysis {
 namespace {

@@ -1,8 +1,8 @@
-#include "PowerSpectrum.h"
+#include "analysis/PowerSpectrum.h"
 
 #include <cmath>
 
-#include "NumberedError.h"
+#include "common/NumberedError.h"
 
 namespace rq::analysis {
 namespace {

@@ -3,8 +3,8 @@
 #include <span>
 #include <vector>
 
-#include "FftAnalysis.h"
-#include "Window.h"
+#include "analysis/Window.h"
+#include "fft/FftAnalysis.h"
 
 namespace rq::analysis {
 

@@ -1,11 +1,11 @@
-#include "SineFit.h"
+#include "analysis/SineFit.h"
 
 #include <array>
 #include <cmath>
 #include <limits>
 #include <numbers>
 
-#include "NumberedError.h"
+#include "common/NumberedError.h"
 
 namespace rq::analysis {
 namespace {

@@ -1,4 +1,4 @@
-#include "Warnings.h"
+#include "analysis/Warnings.h"
 
 #include <algorithm>
 #include <cmath>

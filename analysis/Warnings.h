@@ -7,10 +7,10 @@
 #include <span>
 #include <vector>
 
-#include "ConverterCodes.h"
-#include "DynamicFigures.h"
-#include "Linearity.h"
-#include "PowerSpectrum.h"
+#include "analysis/DynamicFigures.h"
+#include "analysis/Linearity.h"
+#include "analysis/PowerSpectrum.h"
+#include "common/ConverterCodes.h"
 
 namespace rq::analysis {
 

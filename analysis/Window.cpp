@@ -1,4 +1,4 @@
-#include "Window.h"
+#include "analysis/Window.h"
 
 #include <QStringList>
 #include <array>
@@ -6,7 +6,7 @@
 #include <numbers>
 #include <span>
 
-#include "FftAnalysis.h"
+#include "fft/FftAnalysis.h"
 
 namespace rq::analysis {
 namespace {

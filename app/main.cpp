@@ -5,15 +5,15 @@
 #include <cstring>
 #include <memory>
 
-#include "CommandLine.h"
-#include "DesignFont.h"
-#include "PpdevPort.h"
-#include "ProgramState.h"
-#include "SettingsStore.h"
-#include "SimBoard.h"
-#include "SimBoardMenu.h"
-#include "WindowsVersion.h"
-#include "frmMainScreen.h"
+#include "acquire/frmMainScreen.h"
+#include "board/WindowsVersion.h"
+#include "config/SettingsStore.h"
+#include "host/DesignFont.h"
+#include "parport/PpdevPort.h"
+#include "simboard/SimBoard.h"
+#include "simulated/SimBoardMenu.h"
+#include "state/CommandLine.h"
+#include "state/ProgramState.h"
 
 namespace {
 

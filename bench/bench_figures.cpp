@@ -9,9 +9,9 @@
 #include <random>
 #include <vector>
 
-#include "DynamicFigures.h"
-#include "Linearity.h"
-#include "SineFit.h"
+#include "analysis/DynamicFigures.h"
+#include "analysis/Linearity.h"
+#include "analysis/SineFit.h"
 
 namespace {
 

@@ -10,15 +10,15 @@
 #include <QTest>
 #include <cstdio>
 
-#include "ConfigFile.h"
-#include "Conversion.h"
-#include "DspProgram.h"
-#include "FrequencyList.h"
-#include "HostInterfaces.h"
-#include "ResetBoard.h"
-#include "SettingsStore.h"
-#include "SimBoard.h"
-#include "frmMainScreen.h"
+#include "acquire/Conversion.h"
+#include "acquire/frmMainScreen.h"
+#include "board/DspProgram.h"
+#include "board/ResetBoard.h"
+#include "common/HostInterfaces.h"
+#include "config/ConfigFile.h"
+#include "config/FrequencyList.h"
+#include "config/SettingsStore.h"
+#include "simboard/SimBoard.h"
 
 namespace {
 

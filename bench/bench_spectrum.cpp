@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "FftAnalysis.h"
+#include "fft/FftAnalysis.h"
 
 namespace {
 

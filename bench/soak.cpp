@@ -12,12 +12,12 @@
 #include <fstream>
 #include <string>
 
-#include "Capture.h"
-#include "Conversion.h"
-#include "DspProgram.h"
-#include "QtHost.h"
-#include "ResetBoard.h"
-#include "SimBoard.h"
+#include "acquire/Capture.h"
+#include "acquire/Conversion.h"
+#include "board/DspProgram.h"
+#include "board/ResetBoard.h"
+#include "common/QtHost.h"
+#include "simboard/SimBoard.h"
 
 namespace {
 
@@ -91,8 +91,7 @@ int main(int argc, char* argv[]) {
         }
     }
     const long atEnd = residentKiB();
-    std::printf("%d records of %d samples in %.1f s\n", records, samples,
-                clock.elapsed() / 1000.0);
+    std::printf("%d records of %d samples in %.1f s\n", records, samples, clock.elapsed() / 1000.0);
     std::printf("resident after 100 records: %ld KiB\n", after100);
     std::printf("resident after %d records: %ld KiB\n", records, atEnd);
     std::printf("growth: %ld KiB\n", after100 >= 0 ? atEnd - after100 : -1);

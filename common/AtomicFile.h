@@ -5,7 +5,7 @@
 #include <QSaveFile>
 #include <QString>
 
-#include "NumberedError.h"
+#include "common/NumberedError.h"
 
 // The one way the program and its tools write a file: whole or not at all. The bytes go to a
 // temporary file beside the target, each write is checked as it reaches the file system, and

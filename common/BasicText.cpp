@@ -1,4 +1,4 @@
-#include "BasicText.h"
+#include "common/BasicText.h"
 
 #include <cfenv>
 #include <cmath>
@@ -6,7 +6,7 @@
 #include <limits>
 #include <string>
 
-#include "NumberedError.h"
+#include "common/NumberedError.h"
 
 namespace rq {
 namespace {

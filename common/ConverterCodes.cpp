@@ -1,4 +1,4 @@
-#include "ConverterCodes.h"
+#include "common/ConverterCodes.h"
 
 #include <cmath>
 

@@ -1,4 +1,4 @@
-#include "InputFile.h"
+#include "common/InputFile.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -9,7 +9,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "NumberedError.h"
+#include "common/NumberedError.h"
 
 namespace rq {
 namespace {

@@ -1,6 +1,6 @@
-#include "ItemReader.h"
+#include "common/ItemReader.h"
 
-#include "InputFile.h"
+#include "common/InputFile.h"
 
 namespace rq {
 namespace {

@@ -1,4 +1,4 @@
-#include "NumberedError.h"
+#include "common/NumberedError.h"
 
 namespace rq {
 

@@ -1,4 +1,4 @@
-#include "QtHost.h"
+#include "common/QtHost.h"
 
 #include <QCoreApplication>
 

@@ -3,7 +3,7 @@
 #include <QTimer>
 #include <functional>
 
-#include "HostInterfaces.h"
+#include "common/HostInterfaces.h"
 
 namespace rq {
 

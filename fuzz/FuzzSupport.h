@@ -11,18 +11,18 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "HostInterfaces.h"
+#include "common/HostInterfaces.h"
 
 namespace rq::fuzz {
 
 // Stops the run with a message; libFuzzer keeps the input that got here.
-#define RQ_FUZZ_CHECK(condition)                                                       \
-    do {                                                                               \
-        if (!(condition)) {                                                            \
+#define RQ_FUZZ_CHECK(condition)                                                         \
+    do {                                                                                 \
+        if (!(condition)) {                                                              \
             std::fprintf(stderr, "invariant broken: %s (%s:%d)\n", #condition, __FILE__, \
-                         __LINE__);                                                    \
-            std::abort();                                                              \
-        }                                                                              \
+                         __LINE__);                                                      \
+            std::abort();                                                                \
+        }                                                                                \
     } while (false)
 
 // One file per process, rewritten for each input, in memory where the system has it.

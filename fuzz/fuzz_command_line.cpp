@@ -1,13 +1,13 @@
 // The command line: every switch found as a case-insensitive substring, and "/T:" reading its
 // digits from the text it was found in.
-#include "CommandLine.h"
 #include "FuzzSupport.h"
-#include "PersistedState.h"
-#include "ProgramState.h"
+#include "config/PersistedState.h"
+#include "state/CommandLine.h"
+#include "state/ProgramState.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const QString text = QString::fromUtf8(reinterpret_cast<const char*>(data),
-                                           static_cast<qsizetype>(size));
+    const QString text =
+        QString::fromUtf8(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
     rq::ProgramState state;
     state.commandLine = rq::CommandLine(text);
     for (const char* name : {"/GET", "/SAVE", "/DEL", "/E", "/T:", "/SS", "/SIM"}) {

@@ -1,7 +1,7 @@
 // A configuration file: the loader takes any text, refuses or loads it, and leaves the members
 // within their types.
-#include "ConfigFile.h"
 #include "FuzzSupport.h"
+#include "config/ConfigFile.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QString path = rq::fuzz::inputFile(data, size, ".CFG");

@@ -1,11 +1,11 @@
 // A raw sample data file or FFT data file: read by items, then, like the file dispatch, turned
 // into volts, a spectrum and a histogram; a saved record reads back as written.
-#include "Analysis.h"
-#include "BasicText.h"
-#include "Conversion.h"
-#include "DataFiles.h"
 #include "FuzzSupport.h"
-#include "NumberedError.h"
+#include "acquire/Analysis.h"
+#include "acquire/Conversion.h"
+#include "acquire/DataFiles.h"
+#include "common/BasicText.h"
+#include "common/NumberedError.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QString path = rq::fuzz::inputFile(data, size, ".dat");

@@ -1,14 +1,15 @@
 // A DSP program file: checked as the download does, and when it passes, downloaded to the
 // simulated board, which must then hold exactly its words.
-#include "CommsFunctions.h"
-#include "DspProgram.h"
 #include "FuzzSupport.h"
-#include "SimBoard.h"
+#include "board/CommsFunctions.h"
+#include "board/DspProgram.h"
+#include "simboard/SimBoard.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QString path = rq::fuzz::inputFile(data, size, ".EXE");
     const rq::DspProgramFile file = rq::readDspProgramFile(path);
-    RQ_FUZZ_CHECK(file.result == rq::DspResult::Started || file.result == rq::DspResult::NotDspFile);
+    RQ_FUZZ_CHECK(file.result == rq::DspResult::Started ||
+                  file.result == rq::DspResult::NotDspFile);
     RQ_FUZZ_CHECK((file.result == rq::DspResult::Started) == file.reason.isEmpty());
     if (file.result != rq::DspResult::Started) {
         RQ_FUZZ_CHECK(file.words.isEmpty());

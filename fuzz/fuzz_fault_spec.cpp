@@ -1,11 +1,11 @@
 // The simulated board's fault settings: any text parses or is refused with a reason, and what
 // parses writes back to a text that parses to the same faults.
-#include "FaultSpec.h"
 #include "FuzzSupport.h"
+#include "simboard/FaultSpec.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const QString text = QString::fromUtf8(reinterpret_cast<const char*>(data),
-                                           static_cast<qsizetype>(size));
+    const QString text =
+        QString::fromUtf8(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
     QString error;
     const std::optional<rq::SimBoardFaults> faults = rq::parseFaultSpec(text, &error);
     if (!faults) {

@@ -2,13 +2,13 @@
 // integer conversion and the display patterns.
 #include <cmath>
 
-#include "BasicText.h"
 #include "FuzzSupport.h"
-#include "NumberedError.h"
+#include "common/BasicText.h"
+#include "common/NumberedError.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const QString text = QString::fromLatin1(reinterpret_cast<const char*>(data),
-                                             static_cast<qsizetype>(size));
+    const QString text =
+        QString::fromLatin1(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
     double lenient = 0.0;
     try {
         lenient = rq::leadingNumber(text);
@@ -30,7 +30,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             RQ_FUZZ_CHECK(e.number() == 6);
         }
     }
-    for (const char16_t* pattern : {u"0.000000", u"#0.0000", u"00.000", u".0", u"0.00", u"#0.000"}) {
+    for (const char16_t* pattern :
+         {u"0.000000", u"#0.0000", u"00.000", u".0", u"0.00", u"#0.000"}) {
         const QString shown = rq::formatNumber(lenient, pattern);
         RQ_FUZZ_CHECK(!shown.isEmpty());
     }

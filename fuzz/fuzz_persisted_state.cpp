@@ -4,9 +4,9 @@
 #include <QHash>
 #include <QStringList>
 
-#include "BasicText.h"
 #include "FuzzSupport.h"
-#include "PersistedState.h"
+#include "common/BasicText.h"
+#include "config/PersistedState.h"
 
 namespace {
 
@@ -46,15 +46,23 @@ bool same(double a, double b) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // One stored value per line, in the order of the keys below.
-    const QStringList lines = QString::fromUtf8(reinterpret_cast<const char*>(data),
-                                                static_cast<qsizetype>(size))
-                                  .split(u'\n');
-    static const char* const keys[] = {
-        "Position/Left",         "Position/Top",           "Position/Width",
-        "Position/Height",       "Configuration/DataFormat", "Configuration/DisplayMode",
-        "Configuration/EXEName", "Configuration/InputVMax", "Configuration/InputVMin",
-        "Configuration/Max_Frequency", "Configuration/NumberOfBits",
-        "Configuration/NumberOfSamples", "Configuration/PartName", "Configuration/SampleFreq"};
+    const QStringList lines =
+        QString::fromUtf8(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size))
+            .split(u'\n');
+    static const char* const keys[] = {"Position/Left",
+                                       "Position/Top",
+                                       "Position/Width",
+                                       "Position/Height",
+                                       "Configuration/DataFormat",
+                                       "Configuration/DisplayMode",
+                                       "Configuration/EXEName",
+                                       "Configuration/InputVMax",
+                                       "Configuration/InputVMin",
+                                       "Configuration/Max_Frequency",
+                                       "Configuration/NumberOfBits",
+                                       "Configuration/NumberOfSamples",
+                                       "Configuration/PartName",
+                                       "Configuration/SampleFreq"};
     MemoryStore store;
     for (qsizetype i = 0; i < lines.size() && i < qsizetype(std::size(keys)); ++i) {
         store.values.insert(QString::fromLatin1(keys[i]), lines.at(i));

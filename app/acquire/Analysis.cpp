@@ -1,10 +1,10 @@
-#include "Analysis.h"
+#include "acquire/Analysis.h"
 
 #include <cmath>
 
-#include "BasicText.h"
-#include "Conversion.h"
-#include "NumberedError.h"
+#include "acquire/Conversion.h"
+#include "common/BasicText.h"
+#include "common/NumberedError.h"
 
 namespace rq {
 

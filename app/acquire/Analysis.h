@@ -5,11 +5,11 @@
 #include <span>
 #include <vector>
 
-#include "ConverterCodes.h"
-#include "FftAnalysis.h"
-#include "HistogramCore.h"
-#include "HostInterfaces.h"
-#include "ProgramState.h"
+#include "common/ConverterCodes.h"
+#include "common/HostInterfaces.h"
+#include "fft/FftAnalysis.h"
+#include "histogram/HistogramCore.h"
+#include "state/ProgramState.h"
 
 namespace rq {
 

@@ -1,8 +1,8 @@
-#include "Capture.h"
+#include "acquire/Capture.h"
 
-#include "BasicText.h"
-#include "Conversion.h"
-#include "NumberedError.h"
+#include "acquire/Conversion.h"
+#include "common/BasicText.h"
+#include "common/NumberedError.h"
 
 namespace rq {
 

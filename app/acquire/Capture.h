@@ -2,8 +2,8 @@
 
 #include <QString>
 
-#include "Analysis.h"
-#include "CommsFunctions.h"
+#include "acquire/Analysis.h"
+#include "board/CommsFunctions.h"
 
 namespace rq {
 

@@ -1,9 +1,9 @@
-#include "ChartProcedures.h"
+#include "acquire/ChartProcedures.h"
 
 #include <algorithm>
 
-#include "Conversion.h"
-#include "NumberedError.h"
+#include "acquire/Conversion.h"
+#include "common/NumberedError.h"
 
 namespace rq {
 

@@ -5,8 +5,8 @@
 #include <span>
 #include <utility>
 
-#include "HostInterfaces.h"
-#include "ProgramState.h"
+#include "common/HostInterfaces.h"
+#include "state/ProgramState.h"
 
 namespace rq {
 

@@ -1,11 +1,11 @@
-#include "DataFiles.h"
+#include "acquire/DataFiles.h"
 
-#include "AtomicFile.h"
-#include "BasicText.h"
-#include "Conversion.h"
-#include "InputFile.h"
-#include "ItemReader.h"
-#include "NumberedError.h"
+#include "acquire/Conversion.h"
+#include "common/AtomicFile.h"
+#include "common/BasicText.h"
+#include "common/InputFile.h"
+#include "common/ItemReader.h"
+#include "common/NumberedError.h"
 
 namespace rq {
 namespace {

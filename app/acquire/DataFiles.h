@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "HostInterfaces.h"
-#include "ProgramState.h"
+#include "common/HostInterfaces.h"
+#include "state/ProgramState.h"
 
 // Raw sample data files and FFT data files (one value per line, "0.000000", CR LF) and binary
 // data files (sixteen "1"/"0" per line, bit 15 first, CR LF).

@@ -1,6 +1,6 @@
-#include "MainScreenRules.h"
+#include "acquire/MainScreenRules.h"
 
-#include "BasicText.h"
+#include "common/BasicText.h"
 
 namespace rq {
 namespace {

@@ -5,7 +5,7 @@
 #include <optional>
 #include <vector>
 
-#include "ProgramState.h"
+#include "state/ProgramState.h"
 
 // The main window's rules that a test wants in their own numbers: the layout on resize in
 // twips, the cursor read-outs and the configuration summary. The window reads its widgets into

@@ -1,4 +1,4 @@
-#include "frmMainScreen.h"
+#include "acquire/frmMainScreen.h"
 
 #include <QAction>
 #include <QApplication>
@@ -16,26 +16,26 @@
 #include <QWindow>
 #include <array>
 
-#include "BasicText.h"
-#include "Capture.h"
-#include "ControlRegistry.h"
-#include "Conversion.h"
-#include "DataFiles.h"
-#include "DesignFont.h"
-#include "NumberedError.h"
-#include "PropertyBag.h"
-#include "QuorFFTControl.h"
-#include "QuorHistogram.h"
-#include "QuorStatus.h"
-#include "ReadOut.h"
-#include "SetupRules.h"
-#include "StripChart.h"
-#include "ToggleButton.h"
-#include "Twips.h"
-#include "VMBButton.h"
-#include "WidgetHost.h"
-#include "frmSetup.h"
-#include "frmSplash.h"
+#include "acquire/Capture.h"
+#include "acquire/Conversion.h"
+#include "acquire/DataFiles.h"
+#include "buttons/VMBButton.h"
+#include "common/BasicText.h"
+#include "common/NumberedError.h"
+#include "config/SetupRules.h"
+#include "config/frmSetup.h"
+#include "config/frmSplash.h"
+#include "fft/QuorFFTControl.h"
+#include "histogram/QuorHistogram.h"
+#include "host/ControlRegistry.h"
+#include "host/DesignFont.h"
+#include "host/PropertyBag.h"
+#include "host/ReadOut.h"
+#include "host/Twips.h"
+#include "host/WidgetHost.h"
+#include "status/QuorStatus.h"
+#include "strip/StripChart.h"
+#include "toggle/ToggleButton.h"
 
 // The window's design-time values live in a resource of this static library, which the linker
 // would drop without an explicit reference.

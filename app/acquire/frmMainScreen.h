@@ -7,14 +7,15 @@
 #include <QMargins>
 #include <memory>
 
-#include "Analysis.h"
-#include "ChartProcedures.h"
-#include "CommsFunctions.h"
-#include "MainScreenRules.h"
-#include "PersistedState.h"
-#include "QtHost.h"
-#include "ResetBoard.h"
-#include "WindowsVersion.h"
+#include "acquire/Analysis.h"
+#include "acquire/ChartProcedures.h"
+#include "acquire/MainScreenRules.h"
+#include "board/CommsFunctions.h"
+#include "board/ResetBoard.h"
+#include "board/WindowsVersion.h"
+#include "common/QtHost.h"
+#include "config/PersistedState.h"
+#include "config/SetupHost.h"
 
 class QAction;
 class QCheckBox;
@@ -48,7 +49,10 @@ class QuorHistogram;
 // and the window's rules are in the core. A close that arrives while a handler is inside a turn
 // of the event loop (a continuous run, a capture waiting for the board, the reset's pause) is
 // held until that handler returns; it stops a continuous run and ends a capture wait.
-class frmMainScreen : public QMainWindow, public MainWindowPlacement, public ResetNotifications {
+class frmMainScreen : public QMainWindow,
+                      public MainWindowPlacement,
+                      public ResetNotifications,
+                      public SetupHost {
     Q_OBJECT
 
 public:
@@ -84,25 +88,26 @@ public:
     ScreenAreas screens() const override;
     void ShowConfiguration() override;
 
-    // ResetNotifications.
+    // ResetNotifications, and the setup window's reset effects.
     void disableDisplayOptions() override;
     void setPanelLatchContent(int16_t value) override;
     void disableCaptureButtons() override;
     // A program download succeeded: the capture and power buttons are available.
-    void enableCaptureButtons();
+    void enableCaptureButtons() override;
 
     // The record length changed: the next plot resets the x-ranges, and "Hold Zoom" is
     // unchecked.
-    void resetZoom();
+    void resetZoom() override;
 
     // Items the program adds at the end of the "Printer Port" menu (the simulated board's).
     void addPortMenuItems(const QList<QAction*>& items);
 
-    CommsFunctions& comms() { return *m_comms; }
-    ProgramState& state() { return m_state; }
-    host::ControlRegistry& controlRegistry();
-    // The setup window loaded a configuration and its program.
-    void configurationLoaded(const Settings& settings) const {
+    // SetupHost.
+    QWidget* hostWindow() override { return this; }
+    CommsFunctions& comms() override { return *m_comms; }
+    ProgramState& state() override { return m_state; }
+    host::ControlRegistry& controlRegistry() override;
+    void configurationLoaded(const Settings& settings) override {
         if (m_env.configurationLoaded) {
             m_env.configurationLoaded(settings);
         }

@@ -1,10 +1,10 @@
-#include "CommsFunctions.h"
+#include "board/CommsFunctions.h"
 
 #include <algorithm>
 
-#include "BasicText.h"
-#include "NumberedError.h"
-#include "WindowsVersion.h"
+#include "board/WindowsVersion.h"
+#include "common/BasicText.h"
+#include "common/NumberedError.h"
 
 namespace rq {
 namespace {

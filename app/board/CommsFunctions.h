@@ -4,9 +4,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "HostInterfaces.h"
-#include "ParallelPortLibrary.h"
-#include "ProgramState.h"
+#include "common/HostInterfaces.h"
+#include "parport/ParallelPortLibrary.h"
+#include "state/ProgramState.h"
 
 namespace rq {
 

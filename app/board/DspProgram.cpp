@@ -1,10 +1,10 @@
-#include "DspProgram.h"
+#include "board/DspProgram.h"
 
 #include <QRegularExpression>
 
-#include "InputFile.h"
-#include "ItemReader.h"
-#include "NumberedError.h"
+#include "common/InputFile.h"
+#include "common/ItemReader.h"
+#include "common/NumberedError.h"
 
 namespace rq {
 

@@ -4,7 +4,7 @@
 #include <QStringList>
 #include <cstdint>
 
-#include "CommsFunctions.h"
+#include "board/CommsFunctions.h"
 
 namespace rq {
 

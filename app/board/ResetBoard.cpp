@@ -1,7 +1,7 @@
-#include "ResetBoard.h"
+#include "board/ResetBoard.h"
 
-#include "Latch.h"
-#include "NumberedError.h"
+#include "common/NumberedError.h"
+#include "state/Latch.h"
 
 namespace rq {
 

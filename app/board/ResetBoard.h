@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "CommsFunctions.h"
+#include "board/CommsFunctions.h"
 
 namespace rq {
 

@@ -1,8 +1,8 @@
-#include "WindowsVersion.h"
+#include "board/WindowsVersion.h"
 
 #include <sys/utsname.h>
 
-#include "BasicText.h"
+#include "common/BasicText.h"
 
 namespace rq {
 

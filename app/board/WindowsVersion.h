@@ -3,9 +3,9 @@
 #include <QString>
 #include <cstdint>
 
-#include "HostInterfaces.h"
-#include "ParallelPortLibrary.h"
-#include "ProgramState.h"
+#include "common/HostInterfaces.h"
+#include "parport/ParallelPortLibrary.h"
+#include "state/ProgramState.h"
 
 // Finding, claiming and preparing the printer port, the operating-system check that decides
 // whether a claim is needed, and the byte operations every board transfer is built on.

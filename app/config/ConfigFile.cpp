@@ -1,12 +1,12 @@
-#include "ConfigFile.h"
+#include "config/ConfigFile.h"
 
 #include <optional>
 
-#include "BasicText.h"
-#include "Conversion.h"
-#include "InputFile.h"
-#include "ItemReader.h"
-#include "NumberedError.h"
+#include "state/RecordLength.h"
+#include "common/BasicText.h"
+#include "common/InputFile.h"
+#include "common/ItemReader.h"
+#include "common/NumberedError.h"
 
 namespace rq {
 namespace {

@@ -3,8 +3,8 @@
 #include <QString>
 #include <cstdint>
 
-#include "HostInterfaces.h"
-#include "ProgramState.h"
+#include "common/HostInterfaces.h"
+#include "state/ProgramState.h"
 
 namespace rq {
 

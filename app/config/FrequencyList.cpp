@@ -1,6 +1,6 @@
-#include "FrequencyList.h"
+#include "config/FrequencyList.h"
 
-#include "BasicText.h"
+#include "common/BasicText.h"
 
 namespace rq {
 

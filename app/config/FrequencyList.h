@@ -3,7 +3,7 @@
 #include <QString>
 #include <QStringList>
 
-#include "ProgramState.h"
+#include "state/ProgramState.h"
 
 namespace rq {
 

@@ -1,11 +1,11 @@
-#include "PersistedState.h"
+#include "config/PersistedState.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <optional>
 
-#include "BasicText.h"
-#include "NumberedError.h"
+#include "common/BasicText.h"
+#include "common/NumberedError.h"
 
 namespace rq {
 namespace {

@@ -4,9 +4,9 @@
 #include <optional>
 #include <vector>
 
-#include "AtomicFile.h"
-#include "ProgramState.h"
-#include "SettingsStore.h"
+#include "common/AtomicFile.h"
+#include "config/SettingsStore.h"
+#include "state/ProgramState.h"
 
 namespace rq {
 

@@ -1,10 +1,10 @@
-#include "SettingsStore.h"
+#include "config/SettingsStore.h"
 
 #include <QDir>
 #include <QSettings>
 #include <QStandardPaths>
 
-#include "AtomicFile.h"
+#include "common/AtomicFile.h"
 
 namespace rq {
 

@@ -1,10 +1,10 @@
-#include "SetupRules.h"
+#include "config/SetupRules.h"
 
 #include <cmath>
 
-#include "BasicText.h"
-#include "DspProgram.h"
-#include "NumberedError.h"
+#include "board/DspProgram.h"
+#include "common/BasicText.h"
+#include "common/NumberedError.h"
 
 namespace rq {
 

@@ -3,7 +3,7 @@
 #include <QString>
 #include <cstdint>
 
-#include "CommsFunctions.h"
+#include "board/CommsFunctions.h"
 
 // The setup window's rules that need no window: its message texts, the supply latch sent from
 // the switch panel and the record length shown for an index the list does not hold.

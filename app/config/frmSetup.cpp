@@ -1,4 +1,4 @@
-#include "frmSetup.h"
+#include "config/frmSetup.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -14,16 +14,15 @@
 #include <chrono>
 #include <thread>
 
-#include "BasicText.h"
-#include "ConfigFile.h"
-#include "ControlRegistry.h"
-#include "DspProgram.h"
-#include "NumberedError.h"
-#include "PropertyBag.h"
-#include "SetupRules.h"
-#include "VMBButton.h"
-#include "WidgetHost.h"
-#include "frmMainScreen.h"
+#include "board/DspProgram.h"
+#include "buttons/VMBButton.h"
+#include "common/BasicText.h"
+#include "common/NumberedError.h"
+#include "config/ConfigFile.h"
+#include "config/SetupRules.h"
+#include "host/ControlRegistry.h"
+#include "host/PropertyBag.h"
+#include "host/WidgetHost.h"
 
 namespace rq {
 
@@ -78,8 +77,8 @@ QLineEdit* textBox(QWidget* parent, const char* name, const QString& caption, in
 
 }  // namespace
 
-frmSetup::frmSetup(frmMainScreen& main)
-    : QDialog(&main, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint),
+frmSetup::frmSetup(SetupHost& main)
+    : QDialog(main.hostWindow(), Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint),
       m_main(main),
       m_state(main.state()) {
     setObjectName(QStringLiteral("frmSetup"));
@@ -154,7 +153,7 @@ void frmSetup::createControls() {
 // ---- Opening --------------------------------------------------------------------------------
 
 void frmSetup::Form_Load() {
-    if (const QScreen* screen = m_main.screen()) {
+    if (const QScreen* screen = m_main.hostWindow()->screen()) {
         const QRect area = screen->geometry();
         move(area.left() + (area.width() - width()) / 2,
              area.top() + (area.height() - height()) / 2);

@@ -4,8 +4,9 @@
 #include <QStringList>
 #include <functional>
 
-#include "FrequencyList.h"
-#include "ResetBoard.h"
+#include "board/ResetBoard.h"
+#include "config/FrequencyList.h"
+#include "config/SetupHost.h"
 
 class QComboBox;
 class QKeyEvent;
@@ -16,7 +17,6 @@ class QPushButton;
 
 namespace rq {
 
-class frmMainScreen;
 namespace controls {
 class VMBButton;
 }
@@ -27,14 +27,14 @@ class VMBButton;
 // Each opening is a new window; edits go to the live settings at once, and Cancel puts back the
 // snapshot taken at opening until a program has been downloaded or the supplies changed.
 //
-// It works on the main window's program state, board link and message list. The reset inside
+// It works on its opener's program state, board link and message list. The reset inside
 // Load reaches its own supply panel and the main window's buttons. A close asked for while Load
 // waits for the board's restart is held until Load returns.
 class frmSetup : public QDialog, public ResetNotifications {
     Q_OBJECT
 
 public:
-    explicit frmSetup(frmMainScreen& main);
+    explicit frmSetup(SetupHost& main);
     ~frmSetup() override;
 
     // ResetNotifications, for the reset inside Load.
@@ -80,7 +80,7 @@ private:
     void inputRange_LostFocus(QLineEdit* box, double& value);
     void loadEnded();
 
-    frmMainScreen& m_main;
+    SetupHost& m_main;
     ProgramState& m_state;
     FrequencyList m_frequencies;
     QStringList m_shownFrequencies;  // the entries cboFSample holds

@@ -1,4 +1,4 @@
-#include "frmSplash.h"
+#include "config/frmSplash.h"
 
 #include <QFrame>
 #include <QKeyEvent>
@@ -9,8 +9,8 @@
 #include <QScreen>
 #include <cmath>
 
-#include "DesignFont.h"
-#include "Twips.h"
+#include "host/DesignFont.h"
+#include "host/Twips.h"
 
 namespace rq {
 namespace {

@@ -1,4 +1,4 @@
-#include "SimBoardMenu.h"
+#include "simulated/SimBoardMenu.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -6,9 +6,9 @@
 #include <QMenu>
 #include <climits>
 
-#include "FaultSpec.h"
-#include "Settings.h"
-#include "SimBoard.h"
+#include "simboard/FaultSpec.h"
+#include "simboard/SimBoard.h"
+#include "state/Settings.h"
 
 namespace rq {
 namespace {

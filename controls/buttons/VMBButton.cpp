@@ -1,16 +1,16 @@
-#include "VMBButton.h"
+#include "buttons/VMBButton.h"
 
 #include <QEvent>
 #include <QFrame>
 #include <QLabel>
 #include <QMouseEvent>
 
-#include "BasicText.h"
-#include "ControlRegistry.h"
-#include "DesignFont.h"
-#include "PropertyBag.h"
-#include "ReadOut.h"
-#include "Twips.h"
+#include "common/BasicText.h"
+#include "host/ControlRegistry.h"
+#include "host/DesignFont.h"
+#include "host/PropertyBag.h"
+#include "host/ReadOut.h"
+#include "host/Twips.h"
 
 namespace rq::controls {
 

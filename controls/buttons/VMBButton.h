@@ -5,8 +5,8 @@
 #include <array>
 #include <cstdint>
 
-#include "Colours.h"
-#include "HostedControl.h"
+#include "host/Colours.h"
+#include "host/HostedControl.h"
 
 class QFrame;
 class QLabel;

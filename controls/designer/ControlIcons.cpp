@@ -1,4 +1,4 @@
-#include "ControlIcons.h"
+#include "designer/ControlIcons.h"
 
 #include <QPainter>
 #include <QPixmap>

@@ -1,9 +1,9 @@
-#include "ControlWidgetPlugin.h"
+#include "designer/ControlWidgetPlugin.h"
 
 #include <utility>
 
-#include "HostedControl.h"
-#include "Twips.h"
+#include "host/HostedControl.h"
+#include "host/Twips.h"
 
 namespace rq::designer {
 

@@ -1,12 +1,12 @@
-#include "DesignerWidgets.h"
+#include "designer/DesignerWidgets.h"
 
-#include "ControlIcons.h"
-#include "ControlWidgetPlugin.h"
-#include "QuorFFTControl.h"
-#include "QuorHistogram.h"
-#include "QuorStatus.h"
-#include "ToggleButton.h"
-#include "VMBButton.h"
+#include "buttons/VMBButton.h"
+#include "designer/ControlIcons.h"
+#include "designer/ControlWidgetPlugin.h"
+#include "fft/QuorFFTControl.h"
+#include "histogram/QuorHistogram.h"
+#include "status/QuorStatus.h"
+#include "toggle/ToggleButton.h"
 
 namespace rq::designer {
 

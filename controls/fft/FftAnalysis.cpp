@@ -1,4 +1,4 @@
-#include "FftAnalysis.h"
+#include "fft/FftAnalysis.h"
 
 #include <algorithm>
 #include <cmath>
@@ -10,8 +10,8 @@
 #include <emmintrin.h>
 #endif
 
-#include "BasicText.h"
-#include "NumberedError.h"
+#include "common/BasicText.h"
+#include "common/NumberedError.h"
 
 namespace rq {
 namespace {

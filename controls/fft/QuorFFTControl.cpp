@@ -1,4 +1,4 @@
-#include "QuorFFTControl.h"
+#include "fft/QuorFFTControl.h"
 
 #include <QCheckBox>
 #include <QFrame>
@@ -8,11 +8,11 @@
 #include <cmath>
 #include <limits>
 
-#include "BasicText.h"
-#include "ControlRegistry.h"
-#include "PropertyBag.h"
-#include "ReadOut.h"
-#include "Twips.h"
+#include "common/BasicText.h"
+#include "host/ControlRegistry.h"
+#include "host/PropertyBag.h"
+#include "host/ReadOut.h"
+#include "host/Twips.h"
 
 namespace rq::controls {
 

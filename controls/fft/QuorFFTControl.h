@@ -7,9 +7,9 @@
 #include <span>
 #include <vector>
 
-#include "Colours.h"
-#include "FftAnalysis.h"
-#include "HostedControl.h"
+#include "fft/FftAnalysis.h"
+#include "host/Colours.h"
+#include "host/HostedControl.h"
 
 class QCheckBox;
 class QFrame;

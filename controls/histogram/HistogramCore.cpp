@@ -1,11 +1,11 @@
-#include "HistogramCore.h"
+#include "histogram/HistogramCore.h"
 
 #include <array>
 #include <cmath>
 #include <limits>
 
-#include "BasicText.h"
-#include "NumberedError.h"
+#include "common/BasicText.h"
+#include "common/NumberedError.h"
 
 namespace rq::histogram {
 namespace {

@@ -1,15 +1,15 @@
-#include "QuorHistogram.h"
+#include "histogram/QuorHistogram.h"
 
 #include <QFontMetrics>
 #include <QFrame>
 #include <QLabel>
 #include <algorithm>
 
-#include "BasicText.h"
-#include "ControlRegistry.h"
-#include "PropertyBag.h"
-#include "ReadOut.h"
-#include "Twips.h"
+#include "common/BasicText.h"
+#include "host/ControlRegistry.h"
+#include "host/PropertyBag.h"
+#include "host/ReadOut.h"
+#include "host/Twips.h"
 
 namespace rq::controls {
 

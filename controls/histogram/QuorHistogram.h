@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <span>
 
-#include "Colours.h"
-#include "HistogramCore.h"
-#include "HostedControl.h"
+#include "histogram/HistogramCore.h"
+#include "host/Colours.h"
+#include "host/HostedControl.h"
 
 class QFrame;
 class QLabel;

@@ -1,4 +1,4 @@
-#include "Colours.h"
+#include "host/Colours.h"
 
 #include <QGuiApplication>
 #include <QVariant>

@@ -1,6 +1,6 @@
-#include "ControlRegistry.h"
+#include "host/ControlRegistry.h"
 
-#include "PropertyBag.h"
+#include "host/PropertyBag.h"
 
 namespace rq::host {
 

@@ -5,8 +5,8 @@
 #include <QStringList>
 #include <functional>
 
-#include "HostedControl.h"
-#include "NumberedError.h"
+#include "common/NumberedError.h"
+#include "host/HostedControl.h"
 
 // Creation of controls by programmatic identifier ("StatusPane.QuorStatus"). Each control
 // library has a registration function that adds its identifiers (registerStatusPane,

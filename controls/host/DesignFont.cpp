@@ -1,4 +1,4 @@
-#include "DesignFont.h"
+#include "host/DesignFont.h"
 
 #include <array>
 #include <utility>

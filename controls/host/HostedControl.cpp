@@ -1,11 +1,11 @@
-#include "HostedControl.h"
+#include "host/HostedControl.h"
 
 #include <QEvent>
 #include <QMoveEvent>
 #include <QResizeEvent>
 
-#include "DesignFont.h"
-#include "Twips.h"
+#include "host/DesignFont.h"
+#include "host/Twips.h"
 
 namespace rq::host {
 

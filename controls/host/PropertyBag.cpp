@@ -1,10 +1,10 @@
-#include "PropertyBag.h"
+#include "host/PropertyBag.h"
 
 #include <QSettings>
 #include <cmath>
 
-#include "BasicText.h"
-#include "DesignFont.h"
+#include "common/BasicText.h"
+#include "host/DesignFont.h"
 
 namespace rq::host {
 

@@ -8,7 +8,7 @@
 #include <memory>
 #include <optional>
 
-#include "Colours.h"
+#include "host/Colours.h"
 
 class QSettings;
 

@@ -1,4 +1,4 @@
-#include "ReadOut.h"
+#include "host/ReadOut.h"
 
 #include <QLabel>
 

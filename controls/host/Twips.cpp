@@ -1,9 +1,9 @@
-#include "Twips.h"
+#include "host/Twips.h"
 
 #include <QVariant>
 #include <QWidget>
 
-#include "HostedControl.h"
+#include "host/HostedControl.h"
 
 namespace rq::host {
 

@@ -1,14 +1,14 @@
-#include "QuorStatus.h"
+#include "status/QuorStatus.h"
 
 #include <QLabel>
 #include <algorithm>
 #include <cstdint>
 
-#include "ControlRegistry.h"
-#include "DesignFont.h"
-#include "PropertyBag.h"
-#include "ReadOut.h"
-#include "Twips.h"
+#include "host/ControlRegistry.h"
+#include "host/DesignFont.h"
+#include "host/PropertyBag.h"
+#include "host/ReadOut.h"
+#include "host/Twips.h"
 
 namespace rq::controls {
 

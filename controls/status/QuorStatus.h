@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <optional>
 
-#include "Colours.h"
-#include "HostInterfaces.h"
-#include "HostedControl.h"
+#include "common/HostInterfaces.h"
+#include "host/Colours.h"
+#include "host/HostedControl.h"
 
 class QLabel;
 

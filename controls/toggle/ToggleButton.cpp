@@ -1,4 +1,4 @@
-#include "ToggleButton.h"
+#include "toggle/ToggleButton.h"
 
 #include <QEvent>
 #include <QFrame>
@@ -6,11 +6,11 @@
 #include <QMouseEvent>
 #include <algorithm>
 
-#include "BasicText.h"
-#include "ControlRegistry.h"
-#include "PropertyBag.h"
-#include "ReadOut.h"
-#include "Twips.h"
+#include "common/BasicText.h"
+#include "host/ControlRegistry.h"
+#include "host/PropertyBag.h"
+#include "host/ReadOut.h"
+#include "host/Twips.h"
 
 namespace rq::controls {
 

@@ -4,8 +4,8 @@
 #include <QString>
 #include <cstdint>
 
-#include "Colours.h"
-#include "HostedControl.h"
+#include "host/Colours.h"
+#include "host/HostedControl.h"
 
 class QFrame;
 class QLabel;

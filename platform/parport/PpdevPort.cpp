@@ -1,4 +1,4 @@
-#include "PpdevPort.h"
+#include "parport/PpdevPort.h"
 
 #include <fcntl.h>
 #include <grp.h>

@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "ParallelPortLibrary.h"
+#include "parport/ParallelPortLibrary.h"
 
 namespace rq {
 

@@ -1,4 +1,4 @@
-#include "ScriptedPort.h"
+#include "parport/ScriptedPort.h"
 
 namespace rq {
 

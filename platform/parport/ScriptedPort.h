@@ -7,7 +7,7 @@
 #include <map>
 #include <vector>
 
-#include "ParallelPortLibrary.h"
+#include "parport/ParallelPortLibrary.h"
 
 namespace rq {
 

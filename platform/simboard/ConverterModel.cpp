@@ -1,4 +1,4 @@
-#include "ConverterModel.h"
+#include "simboard/ConverterModel.h"
 
 #include <algorithm>
 #include <cmath>

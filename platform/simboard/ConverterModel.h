@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "SimBoardSettings.h"
+#include "simboard/SimBoardSettings.h"
 
 namespace rq {
 

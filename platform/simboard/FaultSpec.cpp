@@ -1,4 +1,4 @@
-#include "FaultSpec.h"
+#include "simboard/FaultSpec.h"
 
 #include <QStringList>
 

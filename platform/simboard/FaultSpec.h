@@ -3,7 +3,7 @@
 #include <QString>
 #include <optional>
 
-#include "SimBoardSettings.h"
+#include "simboard/SimBoardSettings.h"
 
 namespace rq {
 

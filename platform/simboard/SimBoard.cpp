@@ -1,4 +1,4 @@
-#include "SimBoard.h"
+#include "simboard/SimBoard.h"
 
 namespace rq {
 namespace {

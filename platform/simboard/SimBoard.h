@@ -8,9 +8,9 @@
 #include <optional>
 #include <vector>
 
-#include "ConverterModel.h"
-#include "ParallelPortLibrary.h"
-#include "SimBoardSettings.h"
+#include "parport/ParallelPortLibrary.h"
+#include "simboard/ConverterModel.h"
+#include "simboard/SimBoardSettings.h"
 
 namespace rq {
 

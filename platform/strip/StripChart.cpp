@@ -1,6 +1,6 @@
-#include "StripChart.h"
+#include "strip/StripChart.h"
 
-#include "CustomPlot.h"
+#include "strip/CustomPlot.h"
 
 #include <QMouseEvent>
 #include <QVBoxLayout>
@@ -8,9 +8,9 @@
 #include <algorithm>
 #include <cmath>
 
-#include "DesignFont.h"
-#include "NumberedError.h"
-#include "Twips.h"
+#include "common/NumberedError.h"
+#include "host/DesignFont.h"
+#include "host/Twips.h"
 
 namespace rq {
 

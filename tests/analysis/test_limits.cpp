@@ -2,8 +2,8 @@
 // each limit, a figure that could not be measured failing.
 #include <gtest/gtest.h>
 
-#include "Limits.h"
-#include "NumberedError.h"
+#include "analysis/Limits.h"
+#include "common/NumberedError.h"
 
 using namespace rq;
 using namespace rq::analysis;

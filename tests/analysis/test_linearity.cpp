@@ -3,9 +3,9 @@
 // codings are handled.
 #include <gtest/gtest.h>
 
-#include "Linearity.h"
-#include "NumberedError.h"
 #include "Synth.h"
+#include "analysis/Linearity.h"
+#include "common/NumberedError.h"
 
 using namespace rq;
 using namespace rq::analysis;

@@ -2,9 +2,9 @@
 // of the four-parameter fit to a millionth, and the ENOB of a quantised tone.
 #include <gtest/gtest.h>
 
-#include "NumberedError.h"
-#include "SineFit.h"
 #include "Synth.h"
+#include "analysis/SineFit.h"
+#include "common/NumberedError.h"
 
 using namespace rq;
 using namespace rq::analysis;

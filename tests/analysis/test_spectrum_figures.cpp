@@ -3,10 +3,10 @@
 // records whose answers are known.
 #include <gtest/gtest.h>
 
-#include "DynamicFigures.h"
-#include "FftAnalysis.h"
-#include "NumberedError.h"
 #include "Synth.h"
+#include "analysis/DynamicFigures.h"
+#include "common/NumberedError.h"
+#include "fft/FftAnalysis.h"
 
 using namespace rq;
 using namespace rq::analysis;

@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "Synth.h"
-#include "Warnings.h"
+#include "analysis/Warnings.h"
 
 using namespace rq::analysis;
 using namespace rq::test;

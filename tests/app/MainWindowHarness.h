@@ -13,11 +13,11 @@
 #include <ostream>
 
 #include "Fakes.h"
-#include "QuorStatus.h"
-#include "SettingsStore.h"
-#include "SimBoard.h"
-#include "SimBoardMenu.h"
-#include "frmMainScreen.h"
+#include "acquire/frmMainScreen.h"
+#include "config/SettingsStore.h"
+#include "simboard/SimBoard.h"
+#include "simulated/SimBoardMenu.h"
+#include "status/QuorStatus.h"
 
 inline void PrintTo(const QString& s, std::ostream* os) {
     *os << '"' << s.toStdString() << '"';

@@ -7,8 +7,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include "AtomicFile.h"
 #include "FullFileSystem.h"
+#include "common/AtomicFile.h"
 
 using rq::AtomicFile;
 using rq::WriteFailure;

@@ -2,8 +2,8 @@
 // the leading-number reading, halves-to-even integer conversion and the display patterns.
 #include <gtest/gtest.h>
 
-#include "BasicText.h"
-#include "NumberedError.h"
+#include "common/BasicText.h"
+#include "common/NumberedError.h"
 
 using namespace rq;
 

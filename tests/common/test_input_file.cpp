@@ -7,8 +7,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include "InputFile.h"
-#include "NumberedError.h"
+#include "common/InputFile.h"
+#include "common/NumberedError.h"
 
 using rq::readInputFile;
 

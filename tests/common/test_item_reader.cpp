@@ -5,8 +5,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include "ItemReader.h"
-#include "NumberedError.h"
+#include "common/ItemReader.h"
+#include "common/NumberedError.h"
 
 using rq::ItemReader;
 

@@ -7,7 +7,7 @@
 #include <optional>
 #include <vector>
 
-#include "HostInterfaces.h"
+#include "common/HostInterfaces.h"
 
 namespace rq::test {
 

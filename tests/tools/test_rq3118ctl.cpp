@@ -20,7 +20,7 @@
 #include <cmath>
 #include <numbers>
 
-#include "BasicText.h"
+#include "common/BasicText.h"
 
 namespace {
 

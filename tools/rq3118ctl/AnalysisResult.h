@@ -1,8 +1,8 @@
 #pragma once
 
-#include "Analysis.h"
-#include "Arguments.h"
-#include "Result.h"
+#include "acquire/Analysis.h"
+#include "rq3118ctl/Arguments.h"
+#include "rq3118ctl/Result.h"
 
 namespace rqctl {
 

@@ -3,15 +3,15 @@
 #include <QFileInfo>
 #include <algorithm>
 
-#include "AnalysisResult.h"
-#include "Arguments.h"
-#include "BasicText.h"
-#include "Commands.h"
-#include "ConsoleHost.h"
-#include "Conversion.h"
-#include "DataFiles.h"
-#include "Figures.h"
-#include "NumberedError.h"
+#include "acquire/Conversion.h"
+#include "acquire/DataFiles.h"
+#include "common/BasicText.h"
+#include "common/NumberedError.h"
+#include "rq3118ctl/AnalysisResult.h"
+#include "rq3118ctl/Arguments.h"
+#include "rq3118ctl/Commands.h"
+#include "rq3118ctl/ConsoleHost.h"
+#include "rq3118ctl/Figures.h"
 
 namespace rqctl {
 

@@ -1,9 +1,9 @@
-#include "Arguments.h"
+#include "rq3118ctl/Arguments.h"
 
 #include <QCommandLineParser>
 #include <cmath>
 
-#include "BasicText.h"
+#include "common/BasicText.h"
 
 namespace rqctl {
 

@@ -1,16 +1,16 @@
 // config and dsp: what a file gives the program, with no board traffic.
 #include <QRegularExpression>
 
-#include "Arguments.h"
-#include "BasicText.h"
-#include "Commands.h"
-#include "ConfigFile.h"
-#include "ConsoleHost.h"
-#include "Conversion.h"
-#include "DspProgram.h"
-#include "NumberedError.h"
-#include "ProgramState.h"
-#include "Result.h"
+#include "acquire/Conversion.h"
+#include "board/DspProgram.h"
+#include "common/BasicText.h"
+#include "common/NumberedError.h"
+#include "config/ConfigFile.h"
+#include "rq3118ctl/Arguments.h"
+#include "rq3118ctl/Commands.h"
+#include "rq3118ctl/ConsoleHost.h"
+#include "rq3118ctl/Result.h"
+#include "state/ProgramState.h"
 
 namespace rqctl {
 

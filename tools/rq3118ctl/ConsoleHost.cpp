@@ -1,11 +1,11 @@
-#include "ConsoleHost.h"
+#include "rq3118ctl/ConsoleHost.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <cstdio>
 #include <utility>
 
-#include "AtomicFile.h"
+#include "common/AtomicFile.h"
 
 namespace rqctl {
 

@@ -3,8 +3,8 @@
 #include <QStringList>
 #include <optional>
 
-#include "HostInterfaces.h"
-#include "NumberedError.h"
+#include "common/HostInterfaces.h"
+#include "common/NumberedError.h"
 
 namespace rqctl {
 

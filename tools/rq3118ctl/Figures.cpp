@@ -1,13 +1,13 @@
-#include "Figures.h"
+#include "rq3118ctl/Figures.h"
 
 #include <algorithm>
 #include <cmath>
 
-#include "AtomicFile.h"
-#include "ConsoleHost.h"
-#include "NumberedError.h"
-#include "Plots.h"
-#include "Report.h"
+#include "common/AtomicFile.h"
+#include "common/NumberedError.h"
+#include "rq3118ctl/ConsoleHost.h"
+#include "rq3118ctl/Plots.h"
+#include "rq3118ctl/Report.h"
 
 namespace rqctl {
 

@@ -6,13 +6,13 @@
 #include <span>
 #include <vector>
 
-#include "Arguments.h"
-#include "DynamicFigures.h"
-#include "Limits.h"
-#include "Linearity.h"
-#include "Result.h"
-#include "SineFit.h"
-#include "Warnings.h"
+#include "analysis/DynamicFigures.h"
+#include "analysis/Limits.h"
+#include "analysis/Linearity.h"
+#include "analysis/SineFit.h"
+#include "analysis/Warnings.h"
+#include "rq3118ctl/Arguments.h"
+#include "rq3118ctl/Result.h"
 
 namespace rqctl {
 

@@ -1,4 +1,4 @@
-#include "Plots.h"
+#include "rq3118ctl/Plots.h"
 
 #include <QBuffer>
 #include <QFileInfo>
@@ -8,9 +8,9 @@
 #include <algorithm>
 #include <cmath>
 
-#include "AtomicFile.h"
-#include "Figures.h"
-#include "NumberedError.h"
+#include "common/AtomicFile.h"
+#include "common/NumberedError.h"
+#include "rq3118ctl/Figures.h"
 
 namespace rqctl {
 

@@ -5,7 +5,7 @@
 #include <QString>
 #include <functional>
 
-#include "CustomPlot.h"
+#include "strip/CustomPlot.h"
 
 namespace rqctl {
 

@@ -1,4 +1,4 @@
-#include "Report.h"
+#include "rq3118ctl/Report.h"
 
 #include <QBuffer>
 #include <QCoreApplication>
@@ -7,10 +7,10 @@
 #include <QPdfWriter>
 #include <vector>
 
-#include "AtomicFile.h"
-#include "Figures.h"
-#include "NumberedError.h"
-#include "Plots.h"
+#include "common/AtomicFile.h"
+#include "common/NumberedError.h"
+#include "rq3118ctl/Figures.h"
+#include "rq3118ctl/Plots.h"
 
 namespace rqctl {
 

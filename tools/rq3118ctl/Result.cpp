@@ -1,4 +1,4 @@
-#include "Result.h"
+#include "rq3118ctl/Result.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

@@ -3,11 +3,11 @@
 #include <QCoreApplication>
 #include <memory>
 
-#include "Arguments.h"
-#include "Commands.h"
-#include "ConsoleHost.h"
-#include "FaultSpec.h"
-#include "NumberedError.h"
+#include "common/NumberedError.h"
+#include "rq3118ctl/Arguments.h"
+#include "rq3118ctl/Commands.h"
+#include "rq3118ctl/ConsoleHost.h"
+#include "simboard/FaultSpec.h"
 
 namespace {
 

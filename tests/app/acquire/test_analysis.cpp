@@ -8,9 +8,9 @@
 #include <QTemporaryDir>
 #include <cmath>
 
-#include "Analysis.h"
-#include "DataFiles.h"
 #include "Fakes.h"
+#include "acquire/Analysis.h"
+#include "acquire/DataFiles.h"
 
 using namespace rq;
 

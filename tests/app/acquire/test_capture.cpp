@@ -3,10 +3,10 @@
 // refused before any board traffic instead of waiting for the watchdog.
 #include <gtest/gtest.h>
 
-#include "Capture.h"
-#include "DspProgram.h"
-#include "ResetBoard.h"
 #include "SimLink.h"
+#include "acquire/Capture.h"
+#include "board/DspProgram.h"
+#include "board/ResetBoard.h"
 
 using namespace rq;
 

@@ -2,8 +2,8 @@
 // and that 16-bit converters convert.
 #include <gtest/gtest.h>
 
-#include "Conversion.h"
-#include "NumberedError.h"
+#include "acquire/Conversion.h"
+#include "common/NumberedError.h"
 
 using namespace rq;
 

@@ -8,10 +8,10 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include "DataFiles.h"
 #include "Fakes.h"
 #include "FullFileSystem.h"
-#include "NumberedError.h"
+#include "acquire/DataFiles.h"
+#include "common/NumberedError.h"
 
 using namespace rq;
 

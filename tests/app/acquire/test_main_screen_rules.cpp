@@ -5,10 +5,10 @@
 
 #include <QStringList>
 
-#include "ChartProcedures.h"
 #include "Fakes.h"
-#include "MainScreenRules.h"
-#include "NumberedError.h"
+#include "acquire/ChartProcedures.h"
+#include "acquire/MainScreenRules.h"
+#include "common/NumberedError.h"
 
 using namespace rq;
 

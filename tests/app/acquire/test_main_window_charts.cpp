@@ -12,14 +12,14 @@
 #include <cmath>
 #include <cstdio>
 
-#include "BasicText.h"
-#include "ConfigFile.h"
-#include "DspProgram.h"
-#include "FrequencyList.h"
 #include "MainWindowHarness.h"
-#include "ResetBoard.h"
-#include "StripChart.h"
 #include "WidgetTest.h"
+#include "board/DspProgram.h"
+#include "board/ResetBoard.h"
+#include "common/BasicText.h"
+#include "config/ConfigFile.h"
+#include "config/FrequencyList.h"
+#include "strip/StripChart.h"
 
 using namespace rq;
 

@@ -22,11 +22,11 @@
 #include <QTimer>
 #include <functional>
 
-#include "Colours.h"
 #include "FullFileSystem.h"
 #include "MainWindowHarness.h"
-#include "QuorStatus.h"
 #include "WidgetTest.h"
+#include "host/Colours.h"
+#include "status/QuorStatus.h"
 
 using namespace rq;
 

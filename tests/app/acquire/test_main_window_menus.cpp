@@ -15,16 +15,16 @@
 #include <QTimer>
 #include <map>
 
-#include "ConfigFile.h"
-#include "DspProgram.h"
-#include "FaultSpec.h"
-#include "FrequencyList.h"
 #include "MainWindowHarness.h"
-#include "ResetBoard.h"
-#include "StripChart.h"
 #include "WidgetTest.h"
-#include "frmSetup.h"
-#include "frmSplash.h"
+#include "board/DspProgram.h"
+#include "board/ResetBoard.h"
+#include "config/ConfigFile.h"
+#include "config/FrequencyList.h"
+#include "config/frmSetup.h"
+#include "config/frmSplash.h"
+#include "simboard/FaultSpec.h"
+#include "strip/StripChart.h"
 
 using namespace rq;
 

@@ -12,9 +12,9 @@
 #include <cstdio>
 
 #include "MainWindowHarness.h"
-#include "SettingsStore.h"
-#include "Twips.h"
 #include "WidgetTest.h"
+#include "config/SettingsStore.h"
+#include "host/Twips.h"
 
 using namespace rq;
 

@@ -2,9 +2,9 @@
 // reaches; the watchdog's tick sets the time-out flag.
 #pragma once
 
-#include "CommsFunctions.h"
 #include "Fakes.h"
-#include "ScriptedPort.h"
+#include "board/CommsFunctions.h"
+#include "parport/ScriptedPort.h"
 
 namespace rq::test {
 

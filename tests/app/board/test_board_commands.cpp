@@ -6,13 +6,13 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include "CommsFunctions.h"
-#include "DspProgram.h"
 #include "Fakes.h"
-#include "NumberedError.h"
-#include "ResetBoard.h"
 #include "ScriptedLink.h"
-#include "ScriptedPort.h"
+#include "board/CommsFunctions.h"
+#include "board/DspProgram.h"
+#include "board/ResetBoard.h"
+#include "common/NumberedError.h"
+#include "parport/ScriptedPort.h"
 
 using namespace rq;
 

@@ -8,10 +8,10 @@
 #include <QElapsedTimer>
 #include <memory>
 
-#include "CommsFunctions.h"
 #include "Fakes.h"
-#include "QtHost.h"
-#include "SimBoard.h"
+#include "board/CommsFunctions.h"
+#include "common/QtHost.h"
+#include "simboard/SimBoard.h"
 
 using namespace rq;
 

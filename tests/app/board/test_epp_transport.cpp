@@ -3,11 +3,11 @@
 // time-out flag's effect on the wait.
 #include <gtest/gtest.h>
 
-#include "CommsFunctions.h"
 #include "Fakes.h"
-#include "NumberedError.h"
 #include "ScriptedLink.h"
-#include "ScriptedPort.h"
+#include "board/CommsFunctions.h"
+#include "common/NumberedError.h"
+#include "parport/ScriptedPort.h"
 
 using namespace rq;
 using Access = ScriptedPort::Access;

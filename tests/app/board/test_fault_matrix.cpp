@@ -9,9 +9,9 @@
 #include <QTemporaryDir>
 #include <functional>
 
-#include "DspProgram.h"
-#include "ResetBoard.h"
 #include "SimLink.h"
+#include "board/DspProgram.h"
+#include "board/ResetBoard.h"
 
 using namespace rq;
 

@@ -3,9 +3,9 @@
 // is given.
 #include <gtest/gtest.h>
 
-#include "DspProgram.h"
-#include "ResetBoard.h"
 #include "SimLink.h"
+#include "board/DspProgram.h"
+#include "board/ResetBoard.h"
 
 using namespace rq;
 using rq::test::SimLink;

@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "Fakes.h"
-#include "ProgramState.h"
-#include "ScriptedPort.h"
-#include "WindowsVersion.h"
+#include "board/WindowsVersion.h"
+#include "parport/ScriptedPort.h"
+#include "state/ProgramState.h"
 
 using namespace rq;
 using rq::test::FakeMessageBoxes;

@@ -6,8 +6,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include "ConfigFile.h"
 #include "Fakes.h"
+#include "config/ConfigFile.h"
 
 using namespace rq;
 

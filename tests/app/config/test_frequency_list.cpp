@@ -2,8 +2,8 @@
 // limits the frequency to the converter's maximum and programs the sample clock.
 #include <gtest/gtest.h>
 
-#include "FrequencyList.h"
-#include "NumberedError.h"
+#include "common/NumberedError.h"
+#include "config/FrequencyList.h"
 
 using namespace rq;
 

@@ -8,7 +8,7 @@
 #include <QTemporaryDir>
 
 #include "FullFileSystem.h"
-#include "PersistedState.h"
+#include "config/PersistedState.h"
 
 using namespace rq;
 

@@ -19,17 +19,17 @@
 #include <memory>
 
 #include "Fakes.h"
-#include "FaultSpec.h"
 #include "MainWindowHarness.h"
-#include "QuorStatus.h"
-#include "SettingsStore.h"
-#include "SimBoard.h"
-#include "StripChart.h"
-#include "Twips.h"
-#include "VMBButton.h"
 #include "WidgetTest.h"
-#include "frmMainScreen.h"
-#include "frmSetup.h"
+#include "acquire/frmMainScreen.h"
+#include "buttons/VMBButton.h"
+#include "config/SettingsStore.h"
+#include "config/frmSetup.h"
+#include "host/Twips.h"
+#include "simboard/FaultSpec.h"
+#include "simboard/SimBoard.h"
+#include "status/QuorStatus.h"
+#include "strip/StripChart.h"
 
 using namespace rq;
 

@@ -9,9 +9,9 @@
 #include <QTest>
 #include <QTimer>
 
-#include "Twips.h"
 #include "WidgetTest.h"
-#include "frmSplash.h"
+#include "config/frmSplash.h"
+#include "host/Twips.h"
 
 using namespace rq;
 

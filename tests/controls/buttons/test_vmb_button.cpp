@@ -8,11 +8,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "ControlRegistry.h"
-#include "PropertyBag.h"
-#include "Twips.h"
-#include "VMBButton.h"
 #include "WidgetTest.h"
+#include "buttons/VMBButton.h"
+#include "host/ControlRegistry.h"
+#include "host/PropertyBag.h"
+#include "host/Twips.h"
 
 using rq::controls::VMBButton;
 using namespace rq::host;

@@ -6,9 +6,9 @@
 #include <random>
 #include <vector>
 
-#include "BasicText.h"
-#include "FftAnalysis.h"
-#include "NumberedError.h"
+#include "common/BasicText.h"
+#include "common/NumberedError.h"
+#include "fft/FftAnalysis.h"
 
 using rq::FftAnalysis;
 

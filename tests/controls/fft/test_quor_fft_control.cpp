@@ -12,13 +12,13 @@
 #include <cmath>
 #include <random>
 
-#include "BasicText.h"
-#include "ControlRegistry.h"
-#include "DesignFont.h"
-#include "PropertyBag.h"
-#include "QuorFFTControl.h"
-#include "Twips.h"
 #include "WidgetTest.h"
+#include "common/BasicText.h"
+#include "fft/QuorFFTControl.h"
+#include "host/ControlRegistry.h"
+#include "host/DesignFont.h"
+#include "host/PropertyBag.h"
+#include "host/Twips.h"
 
 using rq::controls::QuorFFTControl;
 using namespace rq::host;

@@ -7,8 +7,8 @@
 #include <random>
 #include <vector>
 
-#include "FftAnalysis.h"
-#include "NumberedError.h"
+#include "common/NumberedError.h"
+#include "fft/FftAnalysis.h"
 
 using rq::FftAnalysis;
 using rq::NumberedError;

@@ -4,8 +4,8 @@
 
 #include <vector>
 
-#include "HistogramCore.h"
-#include "NumberedError.h"
+#include "common/NumberedError.h"
+#include "histogram/HistogramCore.h"
 
 namespace hist = rq::histogram;
 using Codes = std::vector<double>;

@@ -8,12 +8,12 @@
 #include <cmath>
 #include <vector>
 
-#include "ControlRegistry.h"
-#include "NumberedError.h"
-#include "PropertyBag.h"
-#include "QuorHistogram.h"
-#include "Twips.h"
 #include "WidgetTest.h"
+#include "common/NumberedError.h"
+#include "histogram/QuorHistogram.h"
+#include "host/ControlRegistry.h"
+#include "host/PropertyBag.h"
+#include "host/Twips.h"
 
 using rq::controls::QuorHistogram;
 using namespace rq::host;

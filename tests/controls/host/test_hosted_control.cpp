@@ -3,10 +3,10 @@
 // identifier with init or read-properties and its failures.
 #include <QLabel>
 
-#include "ControlRegistry.h"
-#include "DesignFont.h"
-#include "PropertyBag.h"
 #include "WidgetTest.h"
+#include "host/ControlRegistry.h"
+#include "host/DesignFont.h"
+#include "host/PropertyBag.h"
 
 using namespace rq::host;
 

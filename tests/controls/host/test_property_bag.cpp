@@ -4,9 +4,9 @@
 #include <QSettings>
 #include <QTemporaryDir>
 
-#include "DesignFont.h"
-#include "PropertyBag.h"
 #include "WidgetTest.h"
+#include "host/DesignFont.h"
+#include "host/PropertyBag.h"
 
 using namespace rq::host;
 

@@ -5,10 +5,10 @@
 #include <QFontMetrics>
 #include <QLabel>
 
-#include "Colours.h"
-#include "DesignFont.h"
-#include "Twips.h"
 #include "WidgetTest.h"
+#include "host/Colours.h"
+#include "host/DesignFont.h"
+#include "host/Twips.h"
 
 using namespace rq::host;
 

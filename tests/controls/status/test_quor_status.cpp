@@ -4,11 +4,11 @@
 #include <QLabel>
 #include <QSignalSpy>
 
-#include "ControlRegistry.h"
-#include "PropertyBag.h"
-#include "QuorStatus.h"
-#include "Twips.h"
 #include "WidgetTest.h"
+#include "host/ControlRegistry.h"
+#include "host/PropertyBag.h"
+#include "host/Twips.h"
+#include "status/QuorStatus.h"
 
 using rq::controls::QuorStatus;
 using namespace rq::host;

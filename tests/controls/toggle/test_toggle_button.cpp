@@ -8,11 +8,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "ControlRegistry.h"
-#include "PropertyBag.h"
-#include "ToggleButton.h"
-#include "Twips.h"
 #include "WidgetTest.h"
+#include "host/ControlRegistry.h"
+#include "host/PropertyBag.h"
+#include "host/Twips.h"
+#include "toggle/ToggleButton.h"
 
 using rq::controls::ToggleButton;
 using namespace rq::host;

@@ -12,9 +12,9 @@
 #include <map>
 
 #include "Fakes.h"
-#include "PpdevPort.h"
-#include "ProgramState.h"
-#include "WindowsVersion.h"
+#include "board/WindowsVersion.h"
+#include "parport/PpdevPort.h"
+#include "state/ProgramState.h"
 
 using namespace rq;
 

@@ -6,12 +6,12 @@
 #include <numbers>
 #include <vector>
 
-#include "CommsFunctions.h"
 #include "Fakes.h"
-#include "FaultSpec.h"
-#include "NumberedError.h"
-#include "ProgramState.h"
-#include "SimBoard.h"
+#include "board/CommsFunctions.h"
+#include "common/NumberedError.h"
+#include "simboard/FaultSpec.h"
+#include "simboard/SimBoard.h"
+#include "state/ProgramState.h"
 
 namespace rq::test {
 

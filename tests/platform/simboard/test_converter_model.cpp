@@ -5,9 +5,9 @@
 
 #include <algorithm>
 
-#include "ConverterModel.h"
-#include "Linearity.h"
 #include "SimLink.h"
+#include "analysis/Linearity.h"
+#include "simboard/ConverterModel.h"
 
 using namespace rq;
 using namespace rq::test;

@@ -6,10 +6,10 @@
 #include <QTemporaryDir>
 #include <chrono>
 
-#include "DspProgram.h"
-#include "FaultSpec.h"
-#include "ResetBoard.h"
 #include "SimLink.h"
+#include "board/DspProgram.h"
+#include "board/ResetBoard.h"
+#include "simboard/FaultSpec.h"
 
 using namespace rq;
 using namespace rq::test;

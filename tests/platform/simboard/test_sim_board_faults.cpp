@@ -2,8 +2,8 @@
 // the command-line text for them reads and writes back faithfully.
 #include <gtest/gtest.h>
 
-#include "FaultSpec.h"
 #include "SimLink.h"
+#include "simboard/FaultSpec.h"
 
 using namespace rq;
 using namespace rq::test;

@@ -2,7 +2,7 @@
 
 // What the strip-chart tests share: a chart shown at the main window's size for the time trace,
 // loaded the way the program loads a record, and the pixel where a point of it stands.
-#include "CustomPlot.h"
+#include "strip/CustomPlot.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -10,9 +10,9 @@
 #include <numbers>
 #include <vector>
 
-#include "StripChart.h"
-#include "Twips.h"
 #include "WidgetTest.h"
+#include "host/Twips.h"
+#include "strip/StripChart.h"
 
 namespace rq::test {
 

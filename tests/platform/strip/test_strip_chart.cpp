@@ -10,7 +10,7 @@
 #include <limits>
 
 #include "ChartFixture.h"
-#include "NumberedError.h"
+#include "common/NumberedError.h"
 
 using rq::StripChart;
 using Range = rq::StripChart::Range;

@@ -2,8 +2,8 @@
 // and that a rejected assignment leaves frequency and period as they were.
 #include <gtest/gtest.h>
 
-#include "ClockSettings.h"
-#include "NumberedError.h"
+#include "common/NumberedError.h"
+#include "state/ClockSettings.h"
 
 using rq::ClockSettings;
 using rq::NumberedError;

@@ -2,7 +2,7 @@
 // selections, and that the whole-value assignment and the booleans stay independent.
 #include <gtest/gtest.h>
 
-#include "Latch.h"
+#include "state/Latch.h"
 
 using rq::Latch;
 

@@ -1,4 +1,4 @@
-#include "ProgramState.h"
+#include "state/ProgramState.h"
 
 namespace rq {
 

@@ -4,9 +4,9 @@
 #include <QString>
 #include <QWidget>
 
-#include "DesignFont.h"
-#include "HostInterfaces.h"
-#include "Twips.h"
+#include "common/HostInterfaces.h"
+#include "host/DesignFont.h"
+#include "host/Twips.h"
 
 // The host interfaces on Qt's widgets, for the program's windows: message boxes, file dialogs
 // and the beep.

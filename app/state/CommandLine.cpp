@@ -1,4 +1,4 @@
-#include "CommandLine.h"
+#include "state/CommandLine.h"
 
 namespace rq {
 

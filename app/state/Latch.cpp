@@ -1,4 +1,4 @@
-#include "Latch.h"
+#include "state/Latch.h"
 
 namespace rq {
 namespace {

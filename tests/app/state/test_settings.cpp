@@ -2,8 +2,8 @@
 // subset copies exactly its nine members, and the start values are those of the initialisation.
 #include <gtest/gtest.h>
 
-#include "ProgramState.h"
-#include "Settings.h"
+#include "state/ProgramState.h"
+#include "state/Settings.h"
 
 using rq::ProgramState;
 using rq::Settings;

@@ -1,4 +1,4 @@
-#include "Settings.h"
+#include "state/Settings.h"
 
 namespace rq {
 

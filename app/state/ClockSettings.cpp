@@ -1,6 +1,6 @@
-#include "ClockSettings.h"
+#include "state/ClockSettings.h"
 
-#include "NumberedError.h"
+#include "common/NumberedError.h"
 
 namespace rq {
 

@@ -1,4 +1,4 @@
-#include "WidgetHost.h"
+#include "host/WidgetHost.h"
 
 #include <QApplication>
 #include <QFileDialog>

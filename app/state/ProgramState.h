@@ -4,11 +4,11 @@
 #include <QStringList>
 #include <cstdint>
 
-#include "ClockSettings.h"
-#include "CommandLine.h"
-#include "Latch.h"
-#include "SampleRecord.h"
-#include "Settings.h"
+#include "state/ClockSettings.h"
+#include "state/CommandLine.h"
+#include "state/Latch.h"
+#include "state/SampleRecord.h"
+#include "state/Settings.h"
 
 namespace rq {
 
