@@ -19,6 +19,7 @@ const std::vector<std::pair<std::string, int>>& floorTable() {
     static const std::vector<std::pair<std::string, int>> table = {
         {"common", 0},
         {"platform/parport", 1},
+        {"platform/protocol", 1},
         {"transform", 1},
         {"platform/simboard", 2},
         {"controls/host", 2},
@@ -48,9 +49,9 @@ const std::vector<std::pair<std::string, int>>& floorTable() {
 
 // Files of a folder that belong to its windows rather than its core.
 bool isWindowFile(const std::string& rel) {
-    static const std::set<std::string> windows = {
-        "app/config/frmSetup", "app/config/frmSplash", "app/config/SetupHost",
-        "app/acquire/frmMainScreen", "app/acquire/FiguresWindow"};
+    static const std::set<std::string> windows = {"app/config/frmSetup", "app/config/frmSplash",
+                                                  "app/config/SetupHost",
+                                                  "app/acquire/frmMainScreen"};
     const std::string stem = fs::path(rel).replace_extension().generic_string();
     return windows.count(stem) > 0;
 }
