@@ -12,10 +12,8 @@
 
 #include "acquire/Conversion.h"
 #include "acquire/frmMainScreen.h"
-#include "board/DspProgram.h"
-#include "board/ResetBoard.h"
 #include "common/HostInterfaces.h"
-#include "config/ConfigFile.h"
+#include "config/ConfigurationLoad.h"
 #include "config/FrequencyList.h"
 #include "config/SettingsStore.h"
 #include "simboard/SimBoard.h"
@@ -36,6 +34,18 @@ public:
 class NoBeep : public rq::Beeper {
 public:
     void beep() override {}
+};
+// The example program, at the record length measured.
+class ExampleLoad : public rq::ConfigurationLoadHost {
+public:
+    explicit ExampleLoad(int16_t samplesIndex) : m_samplesIndex(samplesIndex) {}
+    void configurationRead(rq::Settings& s) override {
+        s.EXEName = QStringLiteral(RQ_EXAMPLES_DIR "/VMB.EXE");
+        s.NumberOfSamples = m_samplesIndex;
+    }
+
+private:
+    int16_t m_samplesIndex;
 };
 
 void BM_TakeSamples(benchmark::State& bench) {
@@ -65,14 +75,12 @@ void BM_TakeSamples(benchmark::State& bench) {
         bench.SkipWithError("the window did not show");
         return;
     }
-    // What the setup window's Load does.
-    rq::ResetBoard(window.comms(), window);
-    rq::LoadConfigFile(state, QStringLiteral(RQ_EXAMPLES_DIR "/RQ3118.CFG"), boxes);
-    state.CurrentSettings.EXEName = QStringLiteral(RQ_EXAMPLES_DIR "/VMB.EXE");
-    state.CurrentSettings.NumberOfSamples = rq::recordLengthIndex(samples);
+    // The setup window's Load, of the example configuration and program.
+    ExampleLoad example(rq::recordLengthIndex(samples));
     rq::FrequencyList frequencies;
-    rq::Add_Frequency(state, frequencies);
-    if (rq::LoadDSPProgram(window.comms()) != rq::DspResult::Started) {
+    if (!rq::loadConfiguration(state, window.comms(), QStringLiteral(RQ_EXAMPLES_DIR "/RQ3118.CFG"),
+                               frequencies, window, example)
+             .programRunning()) {
         bench.SkipWithError("the program did not download");
         return;
     }

@@ -14,9 +14,9 @@
 
 #include "acquire/Capture.h"
 #include "acquire/Conversion.h"
-#include "board/DspProgram.h"
-#include "board/ResetBoard.h"
 #include "common/QtHost.h"
+#include "config/ConfigurationLoad.h"
+#include "config/FrequencyList.h"
 #include "simboard/SimBoard.h"
 
 namespace {
@@ -34,6 +34,19 @@ public:
         std::fprintf(stderr, "%s\n", qPrintable(text));
         return rq::MsgResult::Ok;
     }
+};
+
+// The example program, at the record length soaked.
+class ExampleLoad : public rq::ConfigurationLoadHost {
+public:
+    explicit ExampleLoad(int16_t samplesIndex) : m_samplesIndex(samplesIndex) {}
+    void configurationRead(rq::Settings& s) override {
+        s.EXEName = QStringLiteral(RQ_EXAMPLES_DIR "/VMB.EXE");
+        s.NumberOfSamples = m_samplesIndex;
+    }
+
+private:
+    int16_t m_samplesIndex;
 };
 
 // Resident set size in KiB, from /proc.
@@ -66,16 +79,16 @@ int main(int argc, char* argv[]) {
     QuietList messages;
     NoBoxes boxes;
     rq::CommsFunctions comms(state, board, yield, timer, messages, boxes);
+    // The setup window's Load of the example configuration (100000 Hz) and program.
     rq::ResetNotifications windows;
-    rq::ResetBoard(comms, windows);
-    state.CurrentSettings.EXEName = QStringLiteral(RQ_EXAMPLES_DIR "/VMB.EXE");
-    if (rq::LoadDSPProgram(comms) != rq::DspResult::Started) {
+    ExampleLoad example(rq::recordLengthIndex(samples));
+    rq::FrequencyList frequencies;
+    if (!rq::loadConfiguration(state, comms, QStringLiteral(RQ_EXAMPLES_DIR "/RQ3118.CFG"),
+                               frequencies, windows, example)
+             .programRunning()) {
         std::fprintf(stderr, "the example program did not download\n");
         return 1;
     }
-    state.CurrentSettings.SampleFreq = 100000;
-    state.BoardClock.setSampleFrequency(100000);
-    state.CurrentSettings.NumberOfSamples = rq::recordLengthIndex(samples);
 
     rq::Analysers analysers;
     QElapsedTimer clock;

@@ -5,17 +5,20 @@
 
 namespace rq {
 
-int16_t ResetBoard(CommsFunctions& comms, ResetNotifications& windows) {
-    comms.messages().Clear();
-    windows.disableDisplayOptions();
-    windows.setPanelLatchContent(0);
-
-    Settings& s = comms.state().CurrentSettings;
+void applyResetSettings(Settings& s) {
     s.SampleFreq = 100000;
     s.NumberOfSamples = 0;
     s.Max_Frequency = 2000000;
     s.ProgramLoaded = false;
     s.DataLoaded = false;
+}
+
+bool resetBoardAnswered(ProgramState& state, CommsFunctions& comms, ResetNotifications& windows) {
+    comms.messages().Clear();
+    windows.disableDisplayOptions();
+    windows.setPanelLatchContent(0);
+
+    applyResetSettings(state.CurrentSettings);
 
     windows.setPanelLatchContent(Latch::AllOff);
 
@@ -30,10 +33,15 @@ int16_t ResetBoard(CommsFunctions& comms, ResetNotifications& windows) {
                                           "RESET button on the Board."),
                            QStringLiteral("Reset Error"), MsgIcon::Exclamation, MsgButtons::Ok);
         comms.messages().AddItem(QStringLiteral("Reset Failure"));
-    } else {
-        comms.messages().AddItem(QStringLiteral("Board Reset"), 255u);
-        windows.disableCaptureButtons();
+        return false;
     }
+    comms.messages().AddItem(QStringLiteral("Board Reset"), 255u);
+    windows.disableCaptureButtons();
+    return true;
+}
+
+int16_t ResetBoard(CommsFunctions& comms, ResetNotifications& windows) {
+    resetBoardAnswered(comms.state(), comms, windows);
     return 0;
 }
 

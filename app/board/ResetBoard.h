@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "board/CommsFunctions.h"
+#include "state/ProgramState.h"
 
 namespace rq {
 
@@ -20,8 +21,15 @@ public:
     virtual void disableCaptureButtons() {}
 };
 
+// The settings a reset starts from: no program, no data, the default frequency and length.
+void applyResetSettings(Settings& settings);
+
 // The full reset with its user feedback: message list, window effects, settings reset, the reset
-// command and its outcome. Never raises; always returns 0.
+// command, and its box or line. True when the board answered. Never raises.
+bool resetBoardAnswered(ProgramState& state, CommsFunctions& comms, ResetNotifications& windows);
+
+// The windows' reset: the one above, whose outcome the user has already been shown. Always
+// returns 0.
 int16_t ResetBoard(CommsFunctions& comms, ResetNotifications& windows);
 
 }  // namespace rq

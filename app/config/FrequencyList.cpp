@@ -36,12 +36,12 @@ int FrequencyList::selectOrInsert(int32_t f) {
 
 void Add_Frequency(ProgramState& state, FrequencyList& list) {
     list.selectOrInsert(state.CurrentSettings.SampleFreq);
-    cboFSample_Click(state, list);
+    applySelectedFrequency(state, list);
 }
 
 void SetMaxFreq(ProgramState& state, FrequencyList& list) {
     list.selectOrInsert(state.CurrentSettings.Max_Frequency);
-    cboFSample_Click(state, list);
+    applySelectedFrequency(state, list);
 }
 
 namespace {
@@ -55,7 +55,7 @@ void checkClock(const ProgramState& state, int32_t f) {
 
 }  // namespace
 
-void cboFSample_Click(ProgramState& state, FrequencyList& list) {
+void applySelectedFrequency(ProgramState& state, FrequencyList& list) {
     Settings& s = state.CurrentSettings;
     if (leadingNumber(list.text()) <= s.Max_Frequency) {
         const int32_t f = toInt32(list.text());
@@ -75,12 +75,11 @@ bool SelectSampleFrequency(ProgramState& state, FrequencyList& list) {
         return false;
     }
     list.select(at);
-    cboFSample_Click(state, list);
+    applySelectedFrequency(state, list);
     return true;
 }
 
-OtherFrequency OtherFrequency_LostFocus(ProgramState& state, FrequencyList& list,
-                                        const QString& text) {
+OtherFrequency takeOtherFrequency(ProgramState& state, FrequencyList& list, const QString& text) {
     Settings& s = state.CurrentSettings;
     const QString typed = text.trimmed();
     const std::optional<double> f = parseNumber(typed);

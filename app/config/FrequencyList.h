@@ -45,7 +45,7 @@ void SetMaxFreq(ProgramState& state, FrequencyList& list);
 // The choice of the selected entry: the frequency, limited to Max_Frequency, becomes SampleFreq
 // and is programmed into the sample clock. A frequency the clock refuses (510 for 0 or less, 6
 // for 4 Hz or less) raises before anything changes.
-void cboFSample_Click(ProgramState& state, FrequencyList& list);
+void applySelectedFrequency(ProgramState& state, FrequencyList& list);
 // SelectSampleFrequency: selects and chooses the first entry that reads SampleFreq in decimal
 // digits. False when there is none (nothing changes then).
 bool SelectSampleFrequency(ProgramState& state, FrequencyList& list);
@@ -61,7 +61,6 @@ struct OtherFrequency {
 // and chosen, below 0 the first entry is taken, 0 changes nothing, anything else becomes
 // SampleFreq and the list's text. A frequency the sample clock refuses raises before anything
 // changes.
-OtherFrequency OtherFrequency_LostFocus(ProgramState& state, FrequencyList& list,
-                                        const QString& text);
+OtherFrequency takeOtherFrequency(ProgramState& state, FrequencyList& list, const QString& text);
 
 }  // namespace rq

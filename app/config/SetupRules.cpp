@@ -15,6 +15,20 @@ QString boardFailureMessage(int errorNumber) {
         .arg(errorNumber);
 }
 
+int programLoadErrorNumber(int16_t result) {
+    switch (result) {
+        case DspResult::NoFile:
+            return RuntimeError::FileNotFound;
+        case DspResult::NotDspFile:
+            return RuntimeError::InvalidCall;
+        case DspResult::BeginFailed:
+            return 504;
+        default:
+            // The length, the packets and the start report 505, 506 and 507.
+            return 500 + result;
+    }
+}
+
 QString programLoadMessage(int16_t result) {
     switch (result) {
         case DspResult::NoFile:
@@ -25,11 +39,8 @@ QString programLoadMessage(int16_t result) {
             return QStringLiteral(
                 "The Program File specified by the Configuration\r\nFile does not appear to be "
                 "a valid DSP file");
-        case DspResult::BeginFailed:
-            return boardFailureMessage(504);
         default:
-            // The length, the packets and the start report 505, 506 and 507.
-            return boardFailureMessage(500 + result);
+            return boardFailureMessage(programLoadErrorNumber(result));
     }
 }
 

@@ -13,6 +13,10 @@ namespace rq {
 // Try Again.", lines joined by CR LF.
 QString boardFailureMessage(int errorNumber);
 
+// The error number of a download result other than 0: the box's own for a board failure (504
+// to 507), the run-time one for a file the download refused (53 missing, 5 not a DSP file).
+int programLoadErrorNumber(int16_t result);
+
 // The "Program Load Error" text of a download result other than 0.
 QString programLoadMessage(int16_t result);
 

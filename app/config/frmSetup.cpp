@@ -11,14 +11,11 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>
-#include <chrono>
-#include <thread>
 
-#include "board/DspProgram.h"
 #include "buttons/VMBButton.h"
 #include "common/BasicText.h"
 #include "common/NumberedError.h"
-#include "config/ConfigFile.h"
+#include "config/ConfigurationLoad.h"
 #include "config/SetupRules.h"
 #include "host/ControlRegistry.h"
 #include "host/PropertyBag.h"
@@ -218,27 +215,18 @@ void frmSetup::cmdLoad_Click() {
         return;
     }
     Loading loading(*this);
-    CommsFunctions& comms = m_main.comms();
-    MessageList& messages = comms.messages();
     Settings& s = m_state.CurrentSettings;
 
-    ResetBoard(comms, *this);
-    if (LoadConfigFile(m_state, file->text(), comms.boxes()) != 0) {
-        messages.AddItem(QStringLiteral("Error Loading CFG"));
+    const ConfigurationLoadOutcome loaded =
+        loadConfiguration(m_state, m_main.comms(), file->text(), m_frequencies, *this, *this);
+    if (loaded.frequencyRefusal) {
+        m_main.comms().messages().AddItem(configurationLoadErrorLine());
+    }
+    if (!loaded.download) {
         return;
     }
-    if (!Add_Frequency()) {
-        messages.AddItem(QStringLiteral("Error Loading CFG"));
-        return;
-    }
-    // A short settle before the download, without yielding.
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-
-    const int16_t result = LoadDSPProgram(comms);
-    if (result == DspResult::Started) {
+    if (loaded.programRunning()) {
         m_main.ShowConfiguration();
-        messages.AddItem(QStringLiteral("Program Running"));
-        s.ProgramLoaded = true;
         ShowLatchOnPanel();
         SelectNumberOfSamples();
         chooseFrequency([this] { SelectSampleFrequency(m_state, m_frequencies); });
@@ -247,15 +235,16 @@ void frmSetup::cmdLoad_Click() {
         cmdCancel->setEnabled(false);
         m_main.enableCaptureButtons();
         m_main.configurationLoaded(s);
-    } else {
-        comms.boxes().show(programLoadMessage(result), QStringLiteral("Program Load Error"),
-                           MsgIcon::Exclamation, MsgButtons::Ok);
     }
     if (s.ProgramLoaded) {
         m_main.enableCaptureButtons();
     } else {
         m_main.disableCaptureButtons();
     }
+}
+
+void frmSetup::frequencyChosen(const NumberedError* refusal) {
+    showChoice(refusal == nullptr);
 }
 
 void frmSetup::loadEnded() {
@@ -311,6 +300,10 @@ bool frmSetup::chooseFrequency(const std::function<void()>& choice) {
         // The sample clock takes no frequency of 4 Hz or less.
         accepted = false;
     }
+    return showChoice(accepted);
+}
+
+bool frmSetup::showChoice(bool accepted) {
     showFrequencies();
     if (!accepted) {
         m_main.comms().boxes().show(QStringLiteral("Invalid Frequency Entered"), windowTitle(),
@@ -321,13 +314,9 @@ bool frmSetup::chooseFrequency(const std::function<void()>& choice) {
     return true;
 }
 
-bool frmSetup::Add_Frequency() {
-    return chooseFrequency([this] { rq::Add_Frequency(m_state, m_frequencies); });
-}
-
 void frmSetup::cboFSample_Click(int index) {
     m_frequencies.select(index);
-    chooseFrequency([this] { rq::cboFSample_Click(m_state, m_frequencies); });
+    chooseFrequency([this] { rq::applySelectedFrequency(m_state, m_frequencies); });
 }
 
 void frmSetup::SelectNumberOfSamples() {
@@ -411,7 +400,7 @@ void frmSetup::txtOtherFreq_LostFocus() {
     }
     OtherFrequency entered;
     try {
-        entered = OtherFrequency_LostFocus(m_state, m_frequencies, txtOtherFreq->text());
+        entered = takeOtherFrequency(m_state, m_frequencies, txtOtherFreq->text());
     } catch (const NumberedError&) {
         entered.outcome = OtherFrequency::NotANumber;  // a frequency the clock cannot make
     }

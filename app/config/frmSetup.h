@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "board/ResetBoard.h"
+#include "config/ConfigurationLoad.h"
 #include "config/FrequencyList.h"
 #include "config/SetupHost.h"
 
@@ -30,7 +31,7 @@ class VMBButton;
 // It works on its opener's program state, board link and message list. The reset inside
 // Load reaches its own supply panel and the main window's buttons. A close asked for while Load
 // waits for the board's restart is held until Load returns.
-class frmSetup : public QDialog, public ResetNotifications {
+class frmSetup : public QDialog, public ResetNotifications, public ConfigurationLoadHost {
     Q_OBJECT
 
 public:
@@ -41,6 +42,8 @@ public:
     void disableDisplayOptions() override;
     void setPanelLatchContent(int16_t value) override;
     void disableCaptureButtons() override;
+    // ConfigurationLoadHost: the fitted frequency is shown before the download.
+    void frequencyChosen(const NumberedError* refusal) override;
 
 public Q_SLOTS:
     void cmdLoad_Click();
@@ -65,10 +68,11 @@ private:
     void createControls();
     void Form_Load();
     void listConfigFiles();
-    bool Add_Frequency();
     // Runs a choice of the sample frequency, shows the list and moves the focus to Close; a
     // frequency the sample clock refuses is reported instead.
     bool chooseFrequency(const std::function<void()>& choice);
+    // The list after a choice, and the focus on Close or the refusal's box.
+    bool showChoice(bool accepted);
     void showFrequencies();
     void SelectNumberOfSamples();
     void ShowLatchOnPanel();

@@ -14,6 +14,7 @@
 
 #include "Fakes.h"
 #include "acquire/frmMainScreen.h"
+#include "config/ConfigurationLoad.h"
 #include "config/SettingsStore.h"
 #include "simboard/SimBoard.h"
 #include "simulated/SimBoardMenu.h"
@@ -80,6 +81,24 @@ protected:
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
     }
     QStringList lines() { return statusLines(*window); }
+    // The setup window's Load of the example configuration and program, with a record length
+    // of the test's, and the capture buttons it enables.
+    void loadExample(int16_t samplesIndex = 2) {
+        struct Example : ConfigurationLoadHost {
+            int16_t samples = 2;
+            void configurationRead(Settings& s) override {
+                s.EXEName = QStringLiteral(RQ_EXAMPLES_DIR "/VMB.EXE");
+                s.NumberOfSamples = samples;
+            }
+        } example;
+        example.samples = samplesIndex;
+        FrequencyList frequencies;
+        const ConfigurationLoadOutcome loaded = loadConfiguration(
+            *state, window->comms(), QStringLiteral(RQ_EXAMPLES_DIR "/RQ3118.CFG"), frequencies,
+            *window, example);
+        ASSERT_TRUE(loaded.programRunning());
+        window->enableCaptureButtons();
+    }
 
     QTemporaryDir dir;  // first, so that it outlives everything that may write into it
     std::unique_ptr<SimBoard> board;

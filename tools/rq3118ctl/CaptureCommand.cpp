@@ -12,7 +12,9 @@
 #include "common/NumberedError.h"
 #include "common/QtHost.h"
 #include "config/ConfigFile.h"
+#include "config/ConfigurationLoad.h"
 #include "config/FrequencyList.h"
+#include "config/SetupRules.h"
 #include "parport/PpdevPort.h"
 #include "rq3118ctl/AnalysisResult.h"
 #include "rq3118ctl/Arguments.h"
@@ -25,45 +27,42 @@
 namespace rqctl {
 namespace {
 
-// The number of a download result: the box's own for a board failure, the run-time one for a
-// file the download refused.
-int programLoadErrorNumber(int16_t result) {
-    switch (result) {
-        case rq::DspResult::NoFile:
-            return rq::RuntimeError::FileNotFound;
-        case rq::DspResult::NotDspFile:
-            return rq::RuntimeError::InvalidCall;
-        case rq::DspResult::BeginFailed:
-            return 504;
-        case rq::DspResult::LengthFailed:
-            return 505;
-        case rq::DspResult::PacketFailed:
-            return 506;
-        default:
-            return 507;
-    }
-}
+// A load without a screen: it ends at a reset the board did not answer, and says why a file
+// or a frequency was refused on standard error, where the message list goes.
+class ConsoleLoad : public rq::ConfigurationLoadHost {
+public:
+    ConsoleLoad(const rq::Settings& settings, std::optional<int16_t> samplesIndex,
+                std::optional<double> rate)
+        : m_settings(settings), m_samplesIndex(samplesIndex), m_rate(rate) {}
 
-// The lines of the setup window's "Program Load Error" box for a download result.
-QString programLoadError(int16_t result) {
-    switch (result) {
-        case rq::DspResult::NoFile:
-            return QStringLiteral(
-                "The Program File specified by the Configuration\nFile could not be found. "
-                "Please make sure\nit is in the current directory.");
-        case rq::DspResult::NotDspFile:
-            return QStringLiteral(
-                "The Program File specified by the Configuration\nFile does not appear to be a "
-                "valid DSP file");
-        default: {
-            const int error = programLoadErrorNumber(result);
-            return QStringLiteral(
-                       "Communication with the Velmar Board Failed.\n(Error %1)\nPlease Reset "
-                       "the Board and Try Again.")
-                .arg(error);
+    bool goOnWithoutBoard() override { return false; }
+    void configurationRefused(const QString& failure) override {
+        if (!failure.isEmpty()) {
+            printErr(failure);
         }
     }
-}
+    void configurationRead(rq::Settings& s) override {
+        if (m_samplesIndex) {
+            s.NumberOfSamples = *m_samplesIndex;
+        }
+        if (m_rate) {
+            s.SampleFreq = rq::toInt32(*m_rate);
+        }
+    }
+    void frequencyChosen(const rq::NumberedError* refusal) override {
+        if (refusal != nullptr) {
+            printErr(QStringLiteral("The sample frequency %1 Hz cannot be used: %2")
+                         .arg(m_settings.SampleFreq)
+                         .arg(refusal->description()));
+        }
+    }
+
+private:
+    // A refused frequency is left in the settings.
+    const rq::Settings& m_settings;
+    std::optional<int16_t> m_samplesIndex;
+    std::optional<double> m_rate;
+};
 
 rq::SimBoardSettings simSettings(const Arguments& args, const rq::Settings& configured) {
     rq::SimBoardSettings sim;
@@ -200,51 +199,35 @@ int runCapture(const QStringList& argv) {
     };
 
     rq::ResetNotifications noWindows;
-    rq::ResetBoard(comms, noWindows);
-    if (messages.last == QStringLiteral("Reset Failure")) {
+    ConsoleLoad host(state.CurrentSettings, samplesIndex, rate);
+    rq::FrequencyList frequencies;
+    const rq::ConfigurationLoadOutcome loaded =
+        rq::loadConfiguration(state, comms, *config, frequencies, noWindows, host);
+    rq::Settings& s = state.CurrentSettings;
+    if (!loaded.boardAnswered) {
         // The reset's own box has told why.
         setFailure(504, QStringLiteral("ResetBoard"), boxes.last);
         return finish(ExitBoard);
     }
-    QString failure;
-    if (rq::LoadConfigFile(state, *config, boxes, &failure) != 0) {
-        if (!failure.isEmpty()) {
-            printErr(failure);
-        }
-        messages.AddItem(QStringLiteral("Error Loading CFG"));
+    if (!loaded.fileTaken()) {
         setFailure(configFailureNumber(boxes.last), QStringLiteral("LoadConfigFile"),
-                   boxes.last.isEmpty() ? failure : boxes.last);
+                   boxes.last.isEmpty() ? loaded.fileFailure : boxes.last);
         return finish(ExitRefused);
     }
-    rq::Settings& s = state.CurrentSettings;
-    if (samplesIndex) {
-        s.NumberOfSamples = *samplesIndex;
-    }
-    if (rate) {
-        s.SampleFreq = rq::toInt32(*rate);
-    }
-    rq::FrequencyList frequencies;
-    try {
-        rq::Add_Frequency(state, frequencies);
-    } catch (const rq::NumberedError& e) {
-        printErr(QStringLiteral("The sample frequency %1 Hz cannot be used: %2")
-                     .arg(s.SampleFreq)
-                     .arg(e.description()));
-        setFailureFromLastMessage(e.number(), e.source());
+    if (const auto& refusal = loaded.frequencyRefusal) {
+        setFailureFromLastMessage(refusal->number(), refusal->source());
         return finish(ExitRefused);
     }
-
-    const int16_t loaded = rq::LoadDSPProgram(comms);
-    if (loaded != rq::DspResult::Started) {
-        printErr(QStringLiteral("Program Load Error: ") + programLoadError(loaded));
-        const bool fileRefused =
-            loaded == rq::DspResult::NoFile || loaded == rq::DspResult::NotDspFile;
-        setFailure(programLoadErrorNumber(loaded), QStringLiteral("LoadDSPProgram"),
-                   programLoadError(loaded));
+    if (!loaded.programRunning()) {
+        // The box has been written to standard error; the failure keeps its lines.
+        QString text = boxes.last;
+        text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        const bool fileRefused = loaded.download == rq::DspResult::NoFile ||
+                                 loaded.download == rq::DspResult::NotDspFile;
+        setFailure(rq::programLoadErrorNumber(*loaded.download), QStringLiteral("LoadDSPProgram"),
+                   text);
         return finish(fileRefused ? ExitRefused : ExitBoard);
     }
-    messages.AddItem(QStringLiteral("Program Running"));
-    s.ProgramLoaded = true;
 
     rq::Analysers analysers;
     configureAnalysers(args, analysers);

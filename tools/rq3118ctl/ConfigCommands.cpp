@@ -3,6 +3,7 @@
 
 #include "acquire/Conversion.h"
 #include "board/DspProgram.h"
+#include "board/ResetBoard.h"
 #include "common/BasicText.h"
 #include "common/NumberedError.h"
 #include "config/ConfigFile.h"
@@ -50,11 +51,7 @@ int runConfig(const QStringList& args) {
     rq::ProgramState state;
     rq::applyStartValues(state);
     rq::Settings& s = state.CurrentSettings;
-    s.SampleFreq = 100000;
-    s.NumberOfSamples = 0;
-    s.Max_Frequency = 2000000;
-    s.ProgramLoaded = false;
-    s.DataLoaded = false;
+    rq::applyResetSettings(s);
 
     ConsoleMessageBoxes boxes;
     boxes.quiet = true;

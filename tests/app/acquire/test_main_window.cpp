@@ -48,18 +48,7 @@ namespace {
 class MainWindowTest : public test::WidgetTest, protected test::SimulatedProgram {
 protected:
     void start(const QString& commandLine = QStringLiteral("/SIM")) { startProgram(commandLine); }
-    // What the setup window's Load does: reset, configuration, sample clock, download.
-    void load(int16_t samplesIndex = 2) {
-        ResetBoard(window->comms(), *window);
-        ASSERT_EQ(LoadConfigFile(*state, RQ_EXAMPLES_DIR "/RQ3118.CFG", boxes), 0);
-        state->CurrentSettings.EXEName = RQ_EXAMPLES_DIR "/VMB.EXE";
-        state->CurrentSettings.NumberOfSamples = samplesIndex;
-        FrequencyList frequencies;
-        Add_Frequency(*state, frequencies);
-        ASSERT_EQ(LoadDSPProgram(window->comms()), DspResult::Started);
-        state->CurrentSettings.ProgramLoaded = true;
-        window->enableCaptureButtons();
-    }
+    void load(int16_t samplesIndex = 2) { loadExample(samplesIndex); }
     template <class T>
     T* child(const char* name) {
         T* w = window->findChild<T*>(QString::fromLatin1(name));

@@ -29,15 +29,7 @@ class MainWindowChartsTest : public test::WidgetTest, protected test::SimulatedP
 protected:
     void SetUp() override {
         startProgram(QStringLiteral("/SIM"));
-        ResetBoard(window->comms(), *window);
-        ASSERT_EQ(LoadConfigFile(*state, RQ_EXAMPLES_DIR "/RQ3118.CFG", boxes), 0);
-        state->CurrentSettings.EXEName = RQ_EXAMPLES_DIR "/VMB.EXE";
-        state->CurrentSettings.NumberOfSamples = 2;  // 1024 samples
-        FrequencyList frequencies;
-        Add_Frequency(*state, frequencies);
-        ASSERT_EQ(LoadDSPProgram(window->comms()), DspResult::Started);
-        state->CurrentSettings.ProgramLoaded = true;
-        window->enableCaptureButtons();
+        loadExample(2);  // 1024 samples
         dso = window->findChild<StripChart*>("stripDSO");
         fft = window->findChild<StripChart*>("StripFFT");
         ASSERT_TRUE(dso && fft);

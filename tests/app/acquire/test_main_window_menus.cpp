@@ -33,18 +33,7 @@ namespace {
 class MainWindowMenus : public test::WidgetTest, protected test::SimulatedProgram {
 protected:
     void SetUp() override { startProgram(QStringLiteral("/SIM")); }
-    // What the setup window's Load does: reset, configuration, sample clock, download.
-    void load() {
-        ResetBoard(window->comms(), *window);
-        ASSERT_EQ(LoadConfigFile(*state, RQ_EXAMPLES_DIR "/RQ3118.CFG", boxes), 0);
-        state->CurrentSettings.EXEName = RQ_EXAMPLES_DIR "/VMB.EXE";
-        state->CurrentSettings.NumberOfSamples = 2;
-        FrequencyList frequencies;
-        Add_Frequency(*state, frequencies);
-        ASSERT_EQ(LoadDSPProgram(window->comms()), DspResult::Started);
-        state->CurrentSettings.ProgramLoaded = true;
-        window->enableCaptureButtons();
-    }
+    void load() { loadExample(); }
     template <class T>
     T* child(const char* name) {
         T* w = window->findChild<T*>(QString::fromLatin1(name));

@@ -48,7 +48,7 @@ TEST(FrequencyList, FrequencyAboveTheMaximumBecomesTheMaximum) {
     ProgramState t = withClock(100000, 250000);
     FrequencyList picked;
     picked.select(5);  // "300000"
-    cboFSample_Click(t, picked);
+    applySelectedFrequency(t, picked);
     EXPECT_EQ(t.CurrentSettings.SampleFreq, 250000);
     EXPECT_EQ(picked.text(), "250000");
     EXPECT_EQ(t.BoardClock.TPeriodLow(), 159);  // 40 MHz / 250 kHz - 1
@@ -69,14 +69,14 @@ TEST(FrequencyList, OtherFrequencyOutcomes) {
     FrequencyList list;
     list.select(1);
     for (const char* text : {"", "  ", "abc", "12x"}) {
-        const OtherFrequency r = OtherFrequency_LostFocus(s, list, text);
+        const OtherFrequency r = takeOtherFrequency(s, list, text);
         EXPECT_EQ(r.outcome, OtherFrequency::NotANumber) << text;
     }
-    EXPECT_EQ(OtherFrequency_LostFocus(s, list, "0").outcome, OtherFrequency::Unchanged);
+    EXPECT_EQ(takeOtherFrequency(s, list, "0").outcome, OtherFrequency::Unchanged);
     EXPECT_EQ(list.selected(), 1);
 
     // Between entries: the text only, nothing selected.
-    OtherFrequency r = OtherFrequency_LostFocus(s, list, " 123456 ");
+    OtherFrequency r = takeOtherFrequency(s, list, " 123456 ");
     EXPECT_EQ(r.outcome, OtherFrequency::Taken);
     EXPECT_FALSE(r.chosen);
     EXPECT_EQ(list.text(), "123456");
@@ -84,20 +84,20 @@ TEST(FrequencyList, OtherFrequencyOutcomes) {
     EXPECT_EQ(s.BoardClock.SampleFrequency(), 123456);
 
     // Pasted forms: an exponent above the maximum, a negative value.
-    r = OtherFrequency_LostFocus(s, list, "1E7");
+    r = takeOtherFrequency(s, list, "1E7");
     EXPECT_EQ(r.boxText, "580000");
     EXPECT_TRUE(r.chosen);
     EXPECT_EQ(list.text(), "580000");
-    r = OtherFrequency_LostFocus(s, list, "-5");
+    r = takeOtherFrequency(s, list, "-5");
     EXPECT_EQ(r.boxText, "50000");
     EXPECT_EQ(s.CurrentSettings.SampleFreq, 50000);
 
     // A frequency the clock cannot make raises before anything changes.
-    EXPECT_THROW(OtherFrequency_LostFocus(s, list, "3"), NumberedError);
+    EXPECT_THROW(takeOtherFrequency(s, list, "3"), NumberedError);
     EXPECT_EQ(s.CurrentSettings.SampleFreq, 50000);
     EXPECT_EQ(list.text(), "580000");
     list.selectOrInsert(0);
-    EXPECT_THROW(cboFSample_Click(s, list), NumberedError);
+    EXPECT_THROW(applySelectedFrequency(s, list), NumberedError);
     EXPECT_EQ(s.CurrentSettings.SampleFreq, 50000);
     EXPECT_EQ(s.BoardClock.SampleFrequency(), 50000);
 }
