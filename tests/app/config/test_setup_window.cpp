@@ -519,6 +519,21 @@ TEST_F(SetupWindowTest, DownloadFailuresAndRefusedConfigurations) {
     EXPECT_TRUE(child<QPushButton>("cmdCancel")->isEnabled());
 }
 
+TEST_F(SetupWindowTest, AFrequencyTheClockRefusesEndsLoadWithItsBoxAndLine) {
+    writeConfig("slow.cfg", {"SAMPLEFREQUENCY:3"});
+    open();
+    load("slow.cfg");
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].text, "Invalid Frequency Entered");
+    EXPECT_EQ(boxes.shown[0].title, "Setup Menu");
+    EXPECT_EQ(lines(), (QStringList{"Board Reset", "Error Loading CFG"}));
+    EXPECT_EQ(board->state(), SimBoard::State::Monitor);  // nothing downloaded
+    EXPECT_FALSE(state->CurrentSettings.ProgramLoaded);
+    EXPECT_EQ(mainButtons(), "0000");
+    EXPECT_EQ(child<QComboBox>("cboFSample")->currentText(), "3");
+    EXPECT_TRUE(child<QPushButton>("cmdCancel")->isEnabled());
+}
+
 TEST_F(SetupWindowTest, RecordLengthTheListCannotSelect) {
     writeConfig("long.cfg", {"SAMPLES:16384"});
     open();
