@@ -45,6 +45,7 @@ ConfigurationLoadOutcome loadConfiguration(ProgramState& state, CommsFunctions& 
 
     out.download = LoadDSPProgram(comms);
     if (out.programRunning()) {
+        host.programStarted();
         messages.AddItem(QStringLiteral("Program Running"));
         state.CurrentSettings.ProgramLoaded = true;
     } else {

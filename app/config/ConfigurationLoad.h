@@ -29,6 +29,8 @@ public:
     // The sample frequency was fitted into the list and chosen, or, when refusal is given, the
     // sample clock refused it and the load ends. Either way before the download starts.
     virtual void frequencyChosen(const NumberedError* /*refusal*/) {}
+    // The program started; "Program Running" is listed after this.
+    virtual void programStarted() {}
 };
 
 // How far a load came and what each step gave.

@@ -226,7 +226,6 @@ void frmSetup::cmdLoad_Click() {
         return;
     }
     if (loaded.programRunning()) {
-        m_main.ShowConfiguration();
         ShowLatchOnPanel();
         SelectNumberOfSamples();
         chooseFrequency([this] { SelectSampleFrequency(m_state, m_frequencies); });
@@ -245,6 +244,10 @@ void frmSetup::cmdLoad_Click() {
 
 void frmSetup::frequencyChosen(const NumberedError* refusal) {
     showChoice(refusal == nullptr);
+}
+
+void frmSetup::programStarted() {
+    m_main.ShowConfiguration();
 }
 
 void frmSetup::loadEnded() {

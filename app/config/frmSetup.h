@@ -44,6 +44,8 @@ public:
     void disableCaptureButtons() override;
     // ConfigurationLoadHost: the fitted frequency is shown before the download.
     void frequencyChosen(const NumberedError* refusal) override;
+    // The configuration summary is rewritten before "Program Running" is listed.
+    void programStarted() override;
 
 public Q_SLOTS:
     void cmdLoad_Click();

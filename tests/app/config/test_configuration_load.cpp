@@ -23,6 +23,7 @@ struct RecordingHost : ConfigurationLoadHost {
     std::optional<int> frequencyRefusal;  // its number, when the fit was refused
     int chosen = 0;
     QStringList linesWhenChosen;
+    std::optional<QStringList> linesWhenStarted;
     const test::FakeMessageList* messages = nullptr;
 
     bool goOnWithoutBoard() override { return goOn; }
@@ -38,6 +39,7 @@ struct RecordingHost : ConfigurationLoadHost {
         }
         linesWhenChosen = messages->texts();
     }
+    void programStarted() override { linesWhenStarted = messages->texts(); }
 };
 
 class ConfigurationLoadTest : public ::testing::Test {
@@ -100,6 +102,11 @@ TEST_F(ConfigurationLoadTest, TheFittedFrequencyIsShownBeforeTheDownload) {
     EXPECT_EQ(host.chosen, 1);
     EXPECT_FALSE(host.frequencyRefusal);
     EXPECT_EQ(host.linesWhenChosen, QStringList{"Board Reset"});
+}
+
+TEST_F(ConfigurationLoadTest, TheStartIsToldBeforeProgramRunningIsListed) {
+    load(example);
+    EXPECT_EQ(host.linesWhenStarted, QStringList{"Board Reset"});
 }
 
 TEST_F(ConfigurationLoadTest, AFrequencyOutsideTheListJoinsItInOrder) {
@@ -209,6 +216,7 @@ TEST_F(ConfigurationLoadTest, AMissingProgramShowsItsBoxAndLoadsNothing) {
               "make sure\r\nit is in the current directory.");
     EXPECT_EQ(link.boxes.shown[0].icon, MsgIcon::Exclamation);
     EXPECT_EQ(link.messages.texts(), QStringList{"Board Reset"});
+    EXPECT_FALSE(none.linesWhenStarted);
     EXPECT_FALSE(link.state.CurrentSettings.ProgramLoaded);
 }
 
