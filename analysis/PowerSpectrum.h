@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "analysis/Window.h"
-#include "fft/FftAnalysis.h"
+#include "transform/RealTransform.h"
 
 namespace rq::analysis {
 
@@ -32,7 +32,7 @@ public:
     PowerSpectrum spectrum(std::span<const double> record, WindowKind window);
 
 private:
-    FftAnalysis m_transform;
+    transform::RealTransform m_transform;
     WindowKind m_windowKind = WindowKind::None;
     std::vector<double> m_weights;
     double m_weightSum = 0.0;

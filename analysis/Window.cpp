@@ -6,7 +6,7 @@
 #include <numbers>
 #include <span>
 
-#include "fft/FftAnalysis.h"
+#include "transform/PanelWindow.h"
 
 namespace rq::analysis {
 namespace {
@@ -77,15 +77,8 @@ QString windowNames() {
 
 std::vector<double> windowWeights(WindowKind kind, int n) {
     switch (kind) {
-        case WindowKind::PanelBlackmanHarris: {
-            // The panel's routine on a record of ones gives exactly the weights it applies.
-            FftAnalysis panel;
-            panel.setWindowing(true);
-            const std::vector<double> ones(static_cast<size_t>(n), 1.0);
-            std::vector<double> w(static_cast<size_t>(n));
-            panel.Blackman_Harris(ones, w, n);
-            return w;
-        }
+        case WindowKind::PanelBlackmanHarris:
+            return transform::panelWindowWeights(n);
         case WindowKind::BlackmanHarris7:
             return cosineSum(BlackmanHarris7Terms, n);
         case WindowKind::Hann:

@@ -29,7 +29,7 @@ std::optional<WindowKind> windowFromName(const QString& name);
 // "bh4, bh7, hann, flattop, none".
 QString windowNames();
 
-// The weights for a record of n samples. The panel's come from the panel's own routine.
+// The weights for a record of n samples. The panel's are the ones the panel applies.
 std::vector<double> windowWeights(WindowKind kind, int n);
 
 // Equivalent noise bandwidth in bins of the given weights: n * sum(w^2) / sum(w)^2.

@@ -6,21 +6,11 @@
 #include <stdexcept>
 #include <utility>
 
-#ifdef __SSE2__
-#include <emmintrin.h>
-#endif
-
 #include "common/BasicText.h"
 #include "common/NumberedError.h"
 
 namespace rq {
 namespace {
-
-// The constants as the transform has always used them; the spectrum must not move by their
-// last digits.
-constexpr double PiConstant = 3.14159265358979;
-constexpr double TwoPiTransform = 6.28318530717959;
-constexpr double TwoPiWindow = 6.28318530717958;
 
 bool isPowerOfTwo(int64_t n) {
     return n > 0 && (n & (n - 1)) == 0;
@@ -28,14 +18,6 @@ bool isPowerOfTwo(int64_t n) {
 
 [[noreturn]] void failSpectrum(const QString& description) {
     throw NumberedError(FftAnalysis::ErrorNumber, FftAnalysis::ErrorSource, description);
-}
-
-// The twiddle recurrence shared by both transforms: w advances by the angle whose half-angle
-// sine is behind wpr and whose sine is wpi.
-inline void advance(double& wr, double& wi, double wpr, double wpi) {
-    const double t = wr;
-    wr = wr * wpr - wi * wpi + wr;
-    wi = wi * wpr + t * wpi + wi;
 }
 
 // The largest value and the index of its first occurrence, -1 for no values. Four independent
@@ -63,37 +45,16 @@ std::pair<int32_t, double> firstLargest(const double* v, size_t count) {
     return {static_cast<int32_t>(first), v[first]};
 }
 
-#ifdef __SSE2__
-// One butterfly on (re, im) pairs with the twiddle entry wr, wr, -wi, wi. It forms
-// wr*re + -wi*im and wr*im + wi*re, the same products and sums as the scalar
-// wr*re - wi*im and wr*im + wi*re, so the result is identical to the last bit.
-inline void butterfly(__m128d& lo, __m128d& hi, const double* wk) {
-    const __m128d t = _mm_add_pd(_mm_mul_pd(_mm_loadu_pd(wk), hi),
-                                 _mm_mul_pd(_mm_loadu_pd(wk + 2), _mm_shuffle_pd(hi, hi, 1)));
-    hi = _mm_sub_pd(lo, t);
-    lo = _mm_add_pd(lo, t);
-}
-#endif
-
 }  // namespace
 
 const QString FftAnalysis::ErrorSource = QStringLiteral("FFT Control");
 
-FftAnalysis::FftAnalysis()
-    : m_dcBinsText(QString::number(m_DCBins)), m_sigBinsText(QString::number(m_SIGBins)) {}
-
-QString FftAnalysis::decibelText(double value) {
-    return formatNumber(value, u"00.000") + QStringLiteral("dB");
-}
-
-QString FftAnalysis::frequencyText(double hz) {
-    if (hz < 10000.0) {
-        return formatNumber(hz, u".0") + QStringLiteral("Hz");
+void FftAnalysis::setAveraging(bool on) {
+    m_averaging = on;
+    if (!on) {
+        m_averageCount = 0;
+        m_runningMean.clear();
     }
-    if (hz < 1000000.0) {
-        return formatNumber(hz / 1000.0, u"0.00") + QStringLiteral("KHz");
-    }
-    return formatNumber(hz / 1000000.0, u"0.000") + QStringLiteral("MHz");
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -109,10 +70,10 @@ void FftAnalysis::CalcFFT(std::span<const double> DataArray, std::vector<double>
         m_lastPeak = GenerateFFT(DataArray, FFTarray);
         m_storedSpectrum.assign(FFTarray.begin(), FFTarray.end());
         // The properties hold what the read-outs show, three decimals.
-        m_snrText = decibelText(CalcSNR());
-        m_SNR = leadingNumber(m_snrText);
-        m_thdText = decibelText(CalcTHD());
-        m_THD = leadingNumber(m_thdText);
+        m_measuredSNR = CalcSNR();
+        m_SNR = leadingNumber(formatNumber(m_measuredSNR, DecibelDigits));
+        m_measuredTHD = CalcTHD();
+        m_THD = leadingNumber(formatNumber(m_measuredTHD, DecibelDigits));
     } catch (const std::exception& e) {
         const auto* numbered = dynamic_cast<const NumberedError*>(&e);
         m_lastError = numbered ? numbered->number() : ErrorNumber;
@@ -120,9 +81,9 @@ void FftAnalysis::CalcFFT(std::span<const double> DataArray, std::vector<double>
         std::fill(FFTarray.begin(), FFTarray.end(), 0.0);
         // No peak was found: the previous record's frequency beside zeroed SNR and THD would
         // read as this record's.
-        m_freqText = frequencyText(0.0);
-        m_snrText = QStringLiteral("0.000dB");
-        m_thdText = QStringLiteral("0.000dB");
+        m_peakFrequency = 0.0;
+        m_measuredSNR = 0.0;
+        m_measuredTHD = 0.0;
         m_SNR = 0.0;
         m_THD = 0.0;
     }
@@ -195,7 +156,6 @@ int32_t FftAnalysis::GenerateFFT(std::span<const double> Data, std::vector<doubl
                 failSpectrum(runtimeErrorDescription(RuntimeError::Overflow));
             }
             ++m_averageCount;
-            m_avgNumberText = QString::number(m_averageCount);
             if (m_averageCount < 2) {
                 m_runningMean = ReturnArray;
             } else {
@@ -211,8 +171,7 @@ int32_t FftAnalysis::GenerateFFT(std::span<const double> Data, std::vector<doubl
         // The read-out names the peak's bin, one below its position, so it agrees with the
         // chart's cursor.
         const int32_t bin = peak > 0 ? peak - 1 : 0;
-        const double f = (m_SampleFrequency / 2.0) / (N / 2.0) * bin;
-        m_freqText = frequencyText(f);
+        m_peakFrequency = (m_SampleFrequency / 2.0) / (N / 2.0) * bin;
         return peak;
     } catch (const NumberedError& e) {
         if (e.number() == ErrorNumber && e.source() == ErrorSource) {
@@ -234,185 +193,10 @@ void FftAnalysis::Blackman_Harris(std::span<const double> Data, std::span<double
         std::copy_n(Data.begin(), Length, finish_array.begin());
         return;
     }
-    const std::vector<double>& w = windowWeights(Length);
+    const std::vector<double>& w = m_window.weights(Length);
     for (int32_t i = 0; i < Length; ++i) {
         finish_array[static_cast<size_t>(i)] =
             w[static_cast<size_t>(i)] * Data[static_cast<size_t>(i)];
-    }
-}
-
-const std::vector<double>& FftAnalysis::windowWeights(int32_t length) {
-    if (length != m_windowLength || m_window.size() != static_cast<size_t>(length)) {
-        m_window.resize(static_cast<size_t>(length));
-        // Indexed from 1: the first sample takes the window's second point, the last its first.
-        for (int32_t i = 1; i <= length; ++i) {
-            const double a = TwoPiWindow * i / length;
-            m_window[static_cast<size_t>(i - 1)] = 0.35875 - 0.48829 * std::cos(a) +
-                                                   0.14128 * std::cos(2 * a) -
-                                                   0.01168 * std::cos(3 * a);
-        }
-        m_windowLength = length;
-    }
-    return m_window;
-}
-
-void FftAnalysis::RealFFT(std::span<double> Data, int32_t n, int16_t isign) {
-    if (n < 2 || !isPowerOfTwo(n)) {
-        throw runtimeError(RuntimeError::InvalidCall);
-    }
-    if (static_cast<size_t>(n) > Data.size()) {
-        throw runtimeError(RuntimeError::SubscriptOutOfRange);
-    }
-    const bool forward = isign == 1;
-    const double c1 = 0.5;
-    const double c2 = forward ? -0.5 : 0.5;
-    if (forward) {
-        ComplexFFT(Data, n / 2, 1);
-    }
-    double* D = Data.data();
-    const double* w = unpackTwiddles(forward ? n : -n).data();
-    // Bins k and n/2-k are unpacked together from the half-length transform.
-    for (int32_t i = 2; i <= n / 4; ++i) {
-        const int32_t i1 = 2 * i - 2;      // 0-based index of position 2i-1
-        const int32_t i3 = n + 2 - 2 * i;  // 0-based index of position n+3-2i
-        const double wr = w[2 * (i - 2)];
-        const double wi = w[2 * (i - 2) + 1];
-        const double h1r = c1 * (D[i1] + D[i3]);
-        const double h1i = c1 * (D[i1 + 1] - D[i3 + 1]);
-        const double h2r = -c2 * (D[i1 + 1] + D[i3 + 1]);
-        const double h2i = c2 * (D[i1] - D[i3]);
-        D[i1] = h1r + wr * h2r - wi * h2i;
-        D[i1 + 1] = h1i + wr * h2i + wi * h2r;
-        D[i3] = h1r - wr * h2r + wi * h2i;
-        D[i3 + 1] = -h1i + wr * h2i + wi * h2r;
-    }
-    const double h = D[0];
-    if (forward) {
-        D[0] = h + D[1];
-        D[1] = h - D[1];
-    } else {
-        D[0] = c1 * (h + D[1]);
-        D[1] = c1 * (h - D[1]);
-        ComplexFFT(Data, n / 2, -1);
-    }
-}
-
-const std::vector<double>& FftAnalysis::unpackTwiddles(int32_t key) {
-    auto it = m_unpackTwiddles.find(key);
-    if (it != m_unpackTwiddles.end()) {
-        return it->second;
-    }
-    const int32_t len = key < 0 ? -key : key;
-    double theta = PiConstant / (len / 2);
-    if (key < 0) {
-        theta = -theta;
-    }
-    const double t = std::sin(0.5 * theta);
-    const double wpr = -2.0 * t * t;
-    const double wpi = std::sin(theta);
-    double wr = 1.0 + wpr;
-    double wi = wpi;
-    std::vector<double> w;
-    w.reserve(static_cast<size_t>(len / 2));
-    for (int32_t i = 2; i <= len / 4; ++i) {
-        w.push_back(wr);
-        w.push_back(wi);
-        advance(wr, wi, wpr, wpi);
-    }
-    return m_unpackTwiddles.emplace(key, std::move(w)).first->second;
-}
-
-const FftAnalysis::ComplexTables& FftAnalysis::complexTables(int32_t key) {
-    auto it = m_complexTables.find(key);
-    if (it != m_complexTables.end()) {
-        return it->second;
-    }
-    const int32_t nn = key < 0 ? -key : key;
-    const double sign = key < 0 ? -1.0 : 1.0;
-    const int64_t n2 = 2 * static_cast<int64_t>(nn);
-    ComplexTables tables;
-    // 1-based walk of the bit-reversal, recorded as 0-based swaps.
-    int64_t j = 1;
-    for (int64_t i = 1; i < n2; i += 2) {
-        if (j > i) {
-            tables.swaps.emplace_back(static_cast<int32_t>(i - 1), static_cast<int32_t>(j - 1));
-        }
-        int64_t m = nn;
-        while (m >= 2 && j > m) {
-            j -= m;
-            m /= 2;
-        }
-        j += m;
-    }
-    tables.twiddles.reserve(static_cast<size_t>(2 * n2));
-    for (int64_t mmax = 2; n2 > mmax; mmax *= 2) {
-        const double theta = sign * (TwoPiTransform / static_cast<double>(mmax));
-        const double t = std::sin(0.5 * theta);
-        const double wpr = -2.0 * t * t;
-        const double wpi = std::sin(theta);
-        double wr = 1.0;
-        double wi = 0.0;
-        for (int64_t m = 1; m < mmax; m += 2) {
-            tables.twiddles.insert(tables.twiddles.end(), {wr, wr, -wi, wi});
-            advance(wr, wi, wpr, wpi);
-        }
-    }
-    return m_complexTables.emplace(key, std::move(tables)).first->second;
-}
-
-void FftAnalysis::ComplexFFT(std::span<double> data, int32_t nn, int16_t sign) {
-    const ComplexTables& tables = complexTables(sign < 0 ? -nn : nn);
-    double* D = data.data();
-    for (const auto& [a, b] : tables.swaps) {
-        std::swap(D[a], D[b]);
-        std::swap(D[a + 1], D[b + 1]);
-    }
-    const int64_t n2 = 2 * static_cast<int64_t>(nn);
-    const double* w = tables.twiddles.data();
-    // Within a stage the butterflies are independent, so they may run in any order, and two
-    // stages can run in one pass: positions k, k+m, k+2m, k+3m only ever meet each other.
-    int64_t mmax = 2;
-#ifdef __SSE2__
-    for (; n2 > 2 * mmax; mmax *= 4) {
-        const double* wa = w;
-        const double* wb = w + 2 * mmax;
-        for (int64_t block = 0; block < n2; block += 4 * mmax) {
-            double* p = D + block;
-            for (int64_t k = 0; k < mmax; k += 2) {
-                __m128d a0 = _mm_loadu_pd(p + k);
-                __m128d a1 = _mm_loadu_pd(p + k + mmax);
-                __m128d a2 = _mm_loadu_pd(p + k + 2 * mmax);
-                __m128d a3 = _mm_loadu_pd(p + k + 3 * mmax);
-                butterfly(a0, a1, wa + 2 * k);
-                butterfly(a2, a3, wa + 2 * k);
-                butterfly(a0, a2, wb + 2 * k);
-                butterfly(a1, a3, wb + 2 * (k + mmax));
-                _mm_storeu_pd(p + k, a0);
-                _mm_storeu_pd(p + k + mmax, a1);
-                _mm_storeu_pd(p + k + 2 * mmax, a2);
-                _mm_storeu_pd(p + k + 3 * mmax, a3);
-            }
-        }
-        w += 6 * mmax;
-    }
-#endif
-    for (; n2 > mmax; mmax *= 2) {
-        for (int64_t block = 0; block < n2; block += 2 * mmax) {
-            double* lo = D + block;
-            double* hi = lo + mmax;
-            for (int64_t k = 0; k < mmax; k += 2) {
-                const double* wk = w + 2 * k;
-                const double wr = wk[0];
-                const double wi = wk[3];
-                const double tr = wr * hi[k] - wi * hi[k + 1];
-                const double ti = wr * hi[k + 1] + wi * hi[k];
-                hi[k] = lo[k] - tr;
-                hi[k + 1] = lo[k + 1] - ti;
-                lo[k] = lo[k] + tr;
-                lo[k + 1] = lo[k + 1] + ti;
-            }
-        }
-        w += 2 * mmax;
     }
 }
 
@@ -636,53 +420,6 @@ double FftAnalysis::SNRincHarm(std::span<const double> Data, int16_t Length) {
         // The property keeps its last value.
     }
     return 0.0;
-}
-
-// ---------------------------------------------------------------------------------------------
-// Panel
-
-void FftAnalysis::remeasure() {
-    m_snrText = decibelText(CalcSNR());
-    m_thdText = decibelText(CalcTHD());
-}
-
-bool FftAnalysis::stepBins(int16_t& bins, QString& text, bool allowed, int delta) {
-    if (allowed) {
-        bins = static_cast<int16_t>(bins + delta);
-        remeasure();
-    }
-    text = QString::number(bins);
-    return allowed;
-}
-
-bool FftAnalysis::dcMinus() {
-    return stepBins(m_DCBins, m_dcBinsText, m_DCBins > 1, -1);
-}
-
-bool FftAnalysis::dcPlus() {
-    return stepBins(m_DCBins, m_dcBinsText, m_DCBins <= 8, +1);
-}
-
-bool FftAnalysis::sigMinus() {
-    return stepBins(m_SIGBins, m_sigBinsText, m_SIGBins > 1, -1);
-}
-
-bool FftAnalysis::sigPlus() {
-    return stepBins(m_SIGBins, m_sigBinsText, m_SIGBins <= 8, +1);
-}
-
-void FftAnalysis::harmsClicked(bool checked) {
-    m_harmonicsInNoise = checked;
-    m_snrText = decibelText(CalcSNR());
-}
-
-void FftAnalysis::avgClicked(bool checked) {
-    m_averaging = checked;
-    if (!checked) {
-        m_averageCount = 0;
-        m_runningMean.clear();
-    }
-    m_avgNumberText.clear();
 }
 
 }  // namespace rq

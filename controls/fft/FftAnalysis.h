@@ -5,15 +5,17 @@
 #include <cstdint>
 #include <optional>
 #include <span>
-#include <unordered_map>
 #include <vector>
+
+#include "transform/PanelWindow.h"
+#include "transform/RealTransform.h"
 
 namespace rq {
 
-// The numeric core of the FFT control and everything the control shows: the windowed dB
-// spectrum of a record, its peak frequency, averaging over records, the fundamental and its
-// harmonics, SNR and THD. The panel and the command-line front end only map this state to their
-// boxes and labels, so both read exactly the same numbers.
+// The measurements of the FFT control: the windowed dB spectrum of a record, its peak
+// frequency, averaging over records, the fundamental and its harmonics, SNR and THD. The panel
+// and the command-line front end turn this state into their texts, so both read exactly the
+// same numbers. The transform and the window are the panel's own, from transform/.
 //
 // Arrays the algorithms number from 1 are passed as spans whose element 0 is position 1.
 class FftAnalysis {
@@ -23,10 +25,8 @@ public:
     static constexpr int32_t DefaultSampleFrequency = 100000;
     static const QString ErrorSource;  // "FFT Control"
 
-    FftAnalysis();
-
     // Entry point of the host: window, spectrum and measurements in one call. Never throws: on
-    // any failure FFTarray is zeroed, SNR and THD read 0 and the frequency ".0Hz".
+    // any failure FFTarray is zeroed and SNR, THD and the peak frequency read 0.
     void CalcFFT(std::span<const double> DataArray, std::vector<double>& FFTarray,
                  std::optional<double> SampleFrequency = std::nullopt);
     // What the last CalcFFT left behind for a host that wants more than the read-outs: the
@@ -47,7 +47,9 @@ public:
 
     // In-place real transform of n values (isign 1 forward, packed as DC, Nyquist, then re/im of
     // bins 1..n/2-1); any other isign inverts, unnormalised (the input times n/2).
-    void RealFFT(std::span<double> Data, int32_t n, int16_t isign);
+    void RealFFT(std::span<double> Data, int32_t n, int16_t isign) {
+        m_transform.RealFFT(Data, n, isign);
+    }
 
     static double Log10(double X);
     static void max_min(std::span<const double> Data, int16_t Length, double& Max, double& Min);
@@ -65,17 +67,6 @@ public:
 
     // Fixed-window SNR of a 0-based dB array; sets SNR (unchanged on failure), returns 0.
     double SNRincHarm(std::span<const double> Data, int16_t Length);
-
-    // Panel buttons: each re-measures the stored spectrum into the read-out texts (not the SNR
-    // and THD properties) and refreshes its value text. True when the value changed.
-    bool dcMinus();
-    bool dcPlus();
-    bool sigMinus();
-    bool sigPlus();
-    // The "Harms" box: harmonics count as noise while checked; only SNR is re-measured.
-    void harmsClicked(bool checked);
-    // The "Avg" box: switching off discards the count and the running mean.
-    void avgClicked(bool checked);
 
     // Properties.
     int16_t DCBins() const { return m_DCBins; }
@@ -95,10 +86,24 @@ public:
     // Follows the "B-H Windowing" box at each call.
     bool windowing() const { return m_windowing; }
     void setWindowing(bool on) { m_windowing = on; }
+    // Each spectrum joins the running mean of dB values while on; switching off discards the
+    // count and the mean.
     bool averaging() const { return m_averaging; }
+    void setAveraging(bool on);
     int16_t averageCount() const { return m_averageCount; }
     const std::vector<double>& runningMean() const { return m_runningMean; }
+    // Harmonics count as noise in SNR while on.
     bool harmonicsInNoise() const { return m_harmonicsInNoise; }
+    void setHarmonicsInNoise(bool on) { m_harmonicsInNoise = on; }
+
+    // The frequency of the last peak found, in Hz: set by each GenerateFFT that is not
+    // averaging, 0 after a failed CalcFFT, empty before the first.
+    std::optional<double> peakFrequency() const { return m_peakFrequency; }
+    // The last CalcFFT's SNR and THD before SNR() and THD() round them; 0 after a failure.
+    double measuredSNR() const { return m_measuredSNR; }
+    double measuredTHD() const { return m_measuredTHD; }
+    // The digits a measurement in dB is shown with; SNR() and THD() keep what it shows.
+    static constexpr char16_t DecibelDigits[] = u"00.000";
 
     // Position p of the stored spectrum is element p-1.
     const std::vector<double>& storedSpectrum() const { return m_storedSpectrum; }
@@ -106,41 +111,13 @@ public:
     // The packed transform of the last record, kept until the next one.
     const std::vector<double>& transformBuffer() const { return m_buffer; }
 
-    // Read-out texts.
-    const QString& freqText() const { return m_freqText; }
-    const QString& snrText() const { return m_snrText; }
-    const QString& thdText() const { return m_thdText; }
-    const QString& dcBinsText() const { return m_dcBinsText; }
-    const QString& sigBinsText() const { return m_sigBinsText; }
-    const QString& avgNumberText() const { return m_avgNumberText; }
-
-    // "00.000" followed by "dB", as the SNR and THD read-outs show a measurement.
-    static QString decibelText(double value);
-    // The peak frequency read-out: Hz below 10 kHz, KHz below 1 MHz, MHz above.
-    static QString frequencyText(double hz);
-
 private:
-    // Twiddle factors and bit-reversal swaps of one transform size, computed with the same
-    // recurrences the transform would run, so cached and recomputed results agree bit for bit.
-    struct ComplexTables {
-        std::vector<std::pair<int32_t, int32_t>> swaps;
-        std::vector<double> twiddles;  // per stage and butterfly: wr, wr, -wi, wi
-    };
-
-    void ComplexFFT(std::span<double> data, int32_t nn, int16_t sign);
-    const ComplexTables& complexTables(int32_t key);         // key: nn, negated for the inverse
-    const std::vector<double>& unpackTwiddles(int32_t key);  // key: n, negated for the inverse
-    const std::vector<double>& windowWeights(int32_t length);
-
     int32_t findFundamental();
     // Whether one of harmonics 2 to 7 folds exactly onto Nyquist.
     static bool harmonicOnNyquist(int32_t fundamental, int32_t arrayLength);
     double power(int64_t position) const;
     // Power summed over the positions within halfWidth of centre.
     double windowPower(int64_t centre, int64_t halfWidth) const;
-    void remeasure();
-    // One bin button: the step when allowed (with a new measurement), then the value's text.
-    bool stepBins(int16_t& bins, QString& text, bool allowed, int delta);
 
     int m_lastError = 0;
     QString m_lastErrorText;
@@ -163,17 +140,12 @@ private:
     std::vector<double> m_dB;
     std::vector<double> m_storedSpectrum;
 
-    QString m_freqText;
-    QString m_snrText;
-    QString m_thdText;
-    QString m_dcBinsText;
-    QString m_sigBinsText;
-    QString m_avgNumberText;
+    std::optional<double> m_peakFrequency;
+    double m_measuredSNR = 0.0;
+    double m_measuredTHD = 0.0;
 
-    std::unordered_map<int32_t, ComplexTables> m_complexTables;
-    std::unordered_map<int32_t, std::vector<double>> m_unpackTwiddles;
-    int32_t m_windowLength = 0;
-    std::vector<double> m_window;
+    transform::RealTransform m_transform;
+    transform::PanelWindow m_window;
 };
 
 }  // namespace rq

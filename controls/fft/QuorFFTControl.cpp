@@ -118,12 +118,12 @@ QuorFFTControl::QuorFFTControl(QWidget* parent)
     const auto centred = Qt::AlignCenter;
     m_lblDCbins = makeLabel(m_picture2, "lblDCbins", QStringLiteral("DC Bins"));
     m_cmdDCminus = makeButton(m_picture2, "cmdDCminus", QStringLiteral("-"));
-    m_lblDCb = makeLabel(m_picture2, "lblDCb", m_fft.dcBinsText(), centred);
+    m_lblDCb = makeLabel(m_picture2, "lblDCb", m_readOuts.dcBinsText(), centred);
     host::setForeColour(m_lblDCb, DefaultTextColor);
     m_cmdDCplus = makeButton(m_picture2, "cmdDCplus", QStringLiteral("+"));
     m_lblSigBin = makeLabel(m_picture2, "lblSigBin", QStringLiteral("Signal Bins"));
     m_cmdSigMinus = makeButton(m_picture2, "cmdSigMinus", QStringLiteral("-"));
-    m_lblSbin = makeLabel(m_picture2, "lblSbin", m_fft.sigBinsText(), centred);
+    m_lblSbin = makeLabel(m_picture2, "lblSbin", m_readOuts.sigBinsText(), centred);
     m_cmdSigPlus = makeButton(m_picture2, "cmdSigPlus", QStringLiteral("+"));
 
     const auto value = Qt::AlignRight | Qt::AlignVCenter;
@@ -184,6 +184,7 @@ void QuorFFTControl::CalcFFT(std::span<const double> DataArray, std::vector<doub
                              std::optional<double> SampleFrequency) {
     m_fft.setWindowing(m_chkBHwindow->isChecked());
     m_fft.CalcFFT(DataArray, FFTarray, SampleFrequency);
+    m_readOuts.showRecord();
     showSpectrumTexts();
     showMeasurementTexts();
     // The core set both from the read-outs (or to 0 on a failure).
@@ -196,9 +197,11 @@ int32_t QuorFFTControl::GenerateFFT(std::span<const double> Data,
     m_fft.setWindowing(m_chkBHwindow->isChecked());
     try {
         const int32_t peak = m_fft.GenerateFFT(Data, ReturnArray);
+        m_readOuts.showSpectrum();
         showSpectrumTexts();
         return peak;
     } catch (...) {
+        m_readOuts.showSpectrum();
         showSpectrumTexts();
         throw;
     }
@@ -229,13 +232,13 @@ double QuorFFTControl::SNRincHarm(std::span<const double> Data, int16_t Length) 
 }
 
 void QuorFFTControl::showSpectrumTexts() {
-    showText(m_lblFREQvalue, m_fft.freqText());
-    showText(m_lblAvgNumber, m_fft.avgNumberText());
+    showText(m_lblFREQvalue, m_readOuts.freqText());
+    showText(m_lblAvgNumber, m_readOuts.avgNumberText());
 }
 
 void QuorFFTControl::showMeasurementTexts() {
-    showText(m_lblSNRvalue, m_fft.snrText());
-    showText(m_lblTHDvalue, m_fft.thdText());
+    showText(m_lblSNRvalue, m_readOuts.snrText());
+    showText(m_lblTHDvalue, m_readOuts.thdText());
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -342,9 +345,9 @@ QSize QuorFFTControl::onResize(QSize asked) {
 
 void QuorFFTControl::chkAvg_Click() {
     const bool on = m_chkAvg->isChecked();
-    m_fft.avgClicked(on);
+    m_readOuts.avgClicked(on);
     m_lblNumAvgs->setVisible(on);
-    showText(m_lblAvgNumber, m_fft.avgNumberText());
+    showText(m_lblAvgNumber, m_readOuts.avgNumberText());
     focusPicture1();
 }
 
@@ -355,8 +358,8 @@ void QuorFFTControl::chkBHwindow_Click() {
 }
 
 void QuorFFTControl::chkHarms_Click() {
-    m_fft.harmsClicked(m_chkHarms->isChecked());
-    showText(m_lblSNRvalue, m_fft.snrText());
+    m_readOuts.harmsClicked(m_chkHarms->isChecked());
+    showText(m_lblSNRvalue, m_readOuts.snrText());
     focusPicture1();
 }
 
@@ -365,7 +368,7 @@ void QuorFFTControl::dcStepped(bool changed) {
         reportChange(QStringLiteral("DCBins"));
         showMeasurementTexts();
     }
-    showText(m_lblDCb, m_fft.dcBinsText());
+    showText(m_lblDCb, m_readOuts.dcBinsText());
     focusPicture1();
 }
 
@@ -374,24 +377,24 @@ void QuorFFTControl::sigStepped(bool changed) {
         reportChange(QStringLiteral("SIGBins"));
         showMeasurementTexts();
     }
-    showText(m_lblSbin, m_fft.sigBinsText());
+    showText(m_lblSbin, m_readOuts.sigBinsText());
     focusPicture1();
 }
 
 void QuorFFTControl::cmdDCminus_Click() {
-    dcStepped(m_fft.dcMinus());
+    dcStepped(m_readOuts.dcMinus());
 }
 
 void QuorFFTControl::cmdDCplus_Click() {
-    dcStepped(m_fft.dcPlus());
+    dcStepped(m_readOuts.dcPlus());
 }
 
 void QuorFFTControl::cmdSigMinus_Click() {
-    sigStepped(m_fft.sigMinus());
+    sigStepped(m_readOuts.sigMinus());
 }
 
 void QuorFFTControl::cmdSigPlus_Click() {
-    sigStepped(m_fft.sigPlus());
+    sigStepped(m_readOuts.sigPlus());
 }
 
 void QuorFFTControl::focusPicture1() {

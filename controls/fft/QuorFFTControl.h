@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "fft/FftAnalysis.h"
+#include "fft/SpectrumReadOuts.h"
 #include "host/Colours.h"
 #include "host/HostedControl.h"
 
@@ -25,7 +26,8 @@ namespace rq::controls {
 // The FFT analysis panel beside the spectrum chart. The host hands it each record through
 // CalcFFT and plots the dB spectrum it gets back; the panel shows SNR, THD and the peak
 // frequency and offers the window, averaging, harmonics-in-noise and the two bin widths. All
-// numbers come from FftAnalysis; this class only maps its state onto the constituents.
+// numbers come from FftAnalysis and every text and button rule from SpectrumReadOuts; this
+// class only maps their state onto the constituents.
 //
 // Constituents: "Picture2" fills the control and carries BackColor; on it the check boxes
 // "chkBHwindow", "chkAvg", "chkHarms", the averaging row "lblNumAvgs", "lblAvgNumber",
@@ -98,6 +100,8 @@ public:
     int32_t SampleFrequency() const { return m_fft.SampleFrequency(); }
     // Everything the last call left behind: lastError(), the averaging state, the spectrum.
     const FftAnalysis& analysis() const { return m_fft; }
+    // The texts the read-outs and bin labels show.
+    const SpectrumReadOuts& readOuts() const { return m_readOuts; }
 
     void initProperties() override;
     // Saved BackColor colours Picture2 only.
@@ -129,6 +133,7 @@ private:
     void focusPicture1();
 
     FftAnalysis m_fft;
+    SpectrumReadOuts m_readOuts{m_fft};
     int32_t m_freq = 0;
     double m_value = 0.0;
 

@@ -45,7 +45,7 @@ TEST(Windows, BandwidthsNamesAndThePanelsOwnWeights) {
     EXPECT_FALSE(windowFromName("kaiser"));
     EXPECT_EQ(windowInfo(WindowKind::BlackmanHarris7).mainLobeHalfWidth, 7);
 
-    // The panel's window is the panel's routine, to the last bit.
+    // The panel's window is what the panel's routine applies, to the last bit.
     FftAnalysis panel;
     std::vector<double> x = synthesise(1024, fullScale(12, 37)), expected(1024);
     panel.Blackman_Harris(x, expected, 1024);

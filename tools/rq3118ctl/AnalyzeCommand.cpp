@@ -7,6 +7,7 @@
 #include "acquire/DataFiles.h"
 #include "common/BasicText.h"
 #include "common/NumberedError.h"
+#include "fft/SpectrumReadOuts.h"
 #include "rq3118ctl/AnalysisResult.h"
 #include "rq3118ctl/Arguments.h"
 #include "rq3118ctl/Commands.h"
@@ -34,9 +35,9 @@ void addAnalysis(Result& r, const rq::ProgramState& state, const rq::Analysers& 
     r.add(QStringLiteral("samples"), static_cast<long long>(state.Record.SampleData.size()))
         .add(QStringLiteral("snr"), a.fft.SNR())
         .add(QStringLiteral("thd"), a.fft.THD())
-        .add(QStringLiteral("snr_text"), a.fft.snrText())
-        .add(QStringLiteral("thd_text"), a.fft.thdText())
-        .add(QStringLiteral("freq_text"), a.fft.freqText())
+        .add(QStringLiteral("snr_text"), rq::controls::snrReadOut(a.fft))
+        .add(QStringLiteral("thd_text"), rq::controls::thdReadOut(a.fft))
+        .add(QStringLiteral("freq_text"), rq::controls::frequencyReadOut(a.fft))
         .add(QStringLiteral("peak"), static_cast<long long>(a.fft.lastPeak()));
     // The read-outs of a failed spectrum are the control's zeros; say so, and why.
     if (a.fft.lastError() != 0) {
@@ -59,7 +60,7 @@ void applyAnalysisOptions(const Arguments& args, rq::Analysers& a) {
         a.fft.setSIGBins(static_cast<int16_t>(*sig));
     }
     if (args.flag(QStringLiteral("harms"))) {
-        a.fft.harmsClicked(true);
+        a.fft.setHarmonicsInNoise(true);
     }
 }
 

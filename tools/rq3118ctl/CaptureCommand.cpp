@@ -233,7 +233,7 @@ int runCapture(const QStringList& argv) {
     configureAnalysers(args, analysers);
     const bool averaged = args.flag(QStringLiteral("avg"));
     if (averaged) {
-        analysers.fft.avgClicked(true);
+        analysers.fft.setAveraging(true);
     }
     // The figures take the rate the board really samples at, crystal over period, not the
     // frequency asked for.

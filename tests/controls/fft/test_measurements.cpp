@@ -1,76 +1,22 @@
 // Protects SNR, THD and where the harmonics are looked for: aliasing of harmonics, the windows and
-// sums of the measurements, the panel's bin buttons, and what CalcFFT leaves in its read-outs.
+// sums of the measurements, and what CalcFFT leaves in its properties.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <random>
 #include <vector>
 
+#include "FftRecords.h"
 #include "common/BasicText.h"
 #include "common/NumberedError.h"
 #include "fft/FftAnalysis.h"
 
+using fftrecords::db;
+using fftrecords::makeTone;
+using fftrecords::toDb;
+using fftrecords::Tone;
+using fftrecords::toneSum;
 using rq::FftAnalysis;
-
-namespace {
-
-std::vector<double> toDb(const std::vector<double>& powers) {
-    std::vector<double> dB;
-    for (double p : powers) {
-        dB.push_back(10 * std::log10(p));
-    }
-    return dB;
-}
-
-double db(double ratio) {
-    return 10 * std::log10(ratio);
-}
-
-// A coherent tone with harmonics 2..7 at known levels below it, white noise and a DC offset.
-struct Tone {
-    static constexpr int N = 4096;
-    static constexpr double A = 1000;
-    std::vector<double> x;
-    std::array<double, 8> a{};  // a[h], harmonic amplitudes
-    double noisePower = 0;      // variance of the noise actually added
-};
-
-Tone makeTone(int bin, unsigned seed) {
-    Tone t;
-    const double levels[] = {0, 0, -60, -64, -68, -70, -72, -74};
-    for (int h = 2; h <= 7; ++h) {
-        t.a[h] = Tone::A * std::pow(10.0, levels[h] / 20);
-    }
-    std::mt19937 rng(seed);
-    std::normal_distribution<double> gauss(0.0, 0.5);
-    std::uniform_real_distribution<double> phase(0, 2 * M_PI);
-    std::vector<double> phases(8);
-    for (double& p : phases) {
-        p = phase(rng);
-    }
-    double sum = 0, sumSq = 0;
-    for (int i = 0; i < Tone::N; ++i) {
-        const double e = gauss(rng);
-        sum += e;
-        sumSq += e * e;
-        double v = 2048 + Tone::A * std::cos(2 * M_PI * bin * i / Tone::N + phases[1]) + e;
-        for (int h = 2; h <= 7; ++h) {
-            // Sampled, a harmonic past Nyquist lands where it aliases.
-            v += t.a[h] * std::cos(2 * M_PI * (double(h) * bin) * i / Tone::N + phases[h]);
-        }
-        t.x.push_back(v);
-    }
-    t.noisePower = sumSq / Tone::N - (sum / Tone::N) * (sum / Tone::N);
-    return t;
-}
-
-// Summed over a window, a tone of amplitude a gives a^2 N / 4 against sigma^2 per noise
-// position, whatever the window (Parseval), so ratios follow from the construction.
-double toneSum(double a) {
-    return a * a * Tone::N / 4;
-}
-
-}  // namespace
 
 TEST(LocateHarmonics, PlacesHarmonicsWhereTheyAlias) {
     std::array<int32_t, 7> h{};
@@ -122,9 +68,8 @@ TEST(SpectralMeasurements, WindowsAndSumsOfInOrderHarmonics) {
     EXPECT_EQ(fft.Fund(), 5);
     EXPECT_NEAR(fft.CalcTHD(), db(6 * 1.2e-3 / signal), 1e-9);
 
-    fft.harmsClicked(true);  // 2..3 and 7..63
+    fft.setHarmonicsInNoise(true);  // 2..3 and 7..63
     EXPECT_NEAR(fft.CalcSNR(), db(signal / (2e-5 + 1e-6 + 6 * 1.2e-3 + 39e-6)), 1e-9);
-    EXPECT_EQ(fft.snrText(), FftAnalysis::decibelText(fft.CalcSNR()));
 }
 
 TEST(SpectralMeasurements, OutOfOrderHarmonicsFollowTheChainedExclusion) {
@@ -170,9 +115,8 @@ TEST(SpectralMeasurements, FailuresReadZero) {
     fft.setStoredSpectrum(toDb(q));
     fft.setSIGBins(3);
     fft.setDCBins(2);
-    fft.harmsClicked(true);
+    fft.setHarmonicsInNoise(true);
     EXPECT_EQ(fft.CalcSNR(), 0.0);
-    EXPECT_EQ(fft.snrText(), "00.000dB");
     fft.setStoredSpectrum({});
     EXPECT_EQ(fft.CalcSNR(), 0.0);
 }
@@ -205,12 +149,11 @@ TEST(SpectralMeasurements, SyntheticToneWithinHalfADecibelOfItsConstruction) {
         // With harmonics as noise: DCBins..F-w-1 and F+w+1..M-1, every harmonic included.
         const int F = c.bin + 1;
         const int K2 = (F - w - d) + (M - 1 - (F + w + 1) + 1);
-        fft.harmsClicked(true);
-        const double withHarms = rq::leadingNumber(fft.snrText());
+        fft.setHarmonicsInNoise(true);
+        const double withHarms = fft.CalcSNR();
         EXPECT_NEAR(withHarms, db(toneSum(Tone::A) / (K2 * t.noisePower + allHarmonics)), 0.5);
-        EXPECT_EQ(fft.thdText(), FftAnalysis::decibelText(fft.THD()));
-        fft.harmsClicked(false);
-        EXPECT_EQ(fft.snrText(), FftAnalysis::decibelText(fft.SNR()));
+        // The properties keep the record's measurement.
+        EXPECT_NEAR(fft.SNR(), snr, 0.5) << c.bin;
     }
 }
 
@@ -228,103 +171,49 @@ TEST(SpectralMeasurements, ToneAtAQuarterOfTheRateHasNoHarmonicWindows) {
     const int32_t F = bin + 1, none = FftAnalysis::NoPosition;
     EXPECT_EQ(fft.harmonics(), (std::array<int32_t, 7>{F, none, F, none, F, none, F}));
     EXPECT_EQ(fft.CalcTHD(), 0.0);
-    EXPECT_EQ(fft.thdText(), "00.000dB");
+    EXPECT_EQ(fft.THD(), 0.0);
 
     const int K = (M - d + 1) - (2 * w + 1) - w;
     EXPECT_NEAR(fft.SNR(), db(toneSum(Tone::A) / (K * t.noisePower)), 0.5);
     const double without = fft.CalcSNR();
-    fft.harmsClicked(true);
+    fft.setHarmonicsInNoise(true);
     EXPECT_LT(fft.CalcSNR(), without);
 }
 
-TEST(CalcFFTReadOuts, ReadOutsPropertiesAndFailure) {
+TEST(CalcFFT, PropertiesHoldThreeDecimalsAndAFailureZeroesThem) {
     const Tone t = makeTone(127, 5);
     FftAnalysis fft;
     fft.setSampleFrequency(1);
     std::vector<double> out;
     fft.CalcFFT(t.x, out);
+    EXPECT_EQ(fft.lastError(), 0);
     EXPECT_EQ(fft.SampleFrequency(), 100000);
-    EXPECT_EQ(fft.freqText(), "3100.6Hz");  // bin 127 of 4096 at 100 kHz
+    EXPECT_EQ(fft.peakFrequency(), 50000.0 / 2048 * 127);  // bin 127 of 4096 at 100 kHz
     ASSERT_EQ(out.size(), 2048u);
     EXPECT_EQ(fft.storedSpectrum(), out);
-    // The properties hold the read-outs' three decimals, not the measurement.
-    EXPECT_EQ(fft.SNR(), rq::leadingNumber(fft.snrText()));
-    EXPECT_EQ(fft.THD(), rq::leadingNumber(fft.thdText()));
+    // The properties hold the measurement to three decimals, as the read-outs show it.
+    EXPECT_EQ(fft.measuredSNR(), fft.CalcSNR());
+    EXPECT_EQ(fft.measuredTHD(), fft.CalcTHD());
+    EXPECT_EQ(fft.SNR(), std::round(fft.CalcSNR() * 1000) / 1000);
+    EXPECT_EQ(fft.THD(), std::round(fft.CalcTHD() * 1000) / 1000);
     EXPECT_NE(fft.SNR(), fft.CalcSNR());
-    EXPECT_NEAR(fft.SNR(), fft.CalcSNR(), 0.0005);
-    EXPECT_TRUE(fft.snrText().endsWith("dB"));
 
-    // Switching the window changes nothing until the next call.
-    const QString snrText = fft.snrText();
-    fft.setWindowing(false);
-    EXPECT_EQ(fft.snrText(), snrText);
-
-    // A failed record zeroes the output and the read-outs, and keeps the older spectrum.
+    // A failed record zeroes the output and the measurements, and keeps the older spectrum.
     const std::vector<double> stored = fft.storedSpectrum();
     fft.CalcFFT(std::vector<double>(4096, 0.0), out, 1000000);
+    EXPECT_EQ(fft.lastError(), 531);
     EXPECT_EQ(out, std::vector<double>(2048, 0.0));
-    EXPECT_EQ(fft.snrText(), "0.000dB");
-    EXPECT_EQ(fft.thdText(), "0.000dB");
-    EXPECT_EQ(fft.freqText(), ".0Hz");  // not the good record's 3100.6Hz
     EXPECT_EQ(fft.SNR(), 0.0);
     EXPECT_EQ(fft.THD(), 0.0);
+    EXPECT_EQ(fft.measuredSNR(), 0.0);
+    EXPECT_EQ(fft.measuredTHD(), 0.0);
+    EXPECT_EQ(fft.peakFrequency(), 0.0);  // not the good record's 3100.6 Hz
     EXPECT_EQ(fft.storedSpectrum(), stored);
-    fft.dcPlus();
-    EXPECT_NEAR(rq::leadingNumber(fft.snrText()), rq::leadingNumber(snrText), 0.5);
 
-    // A measurement that fails on a good spectrum reads a computed zero.
-    fft.setWindowing(true);
-    fft.setDCBins(0);
-    std::vector<double> low(256);
-    for (int i = 0; i < 256; ++i) {
-        low[i] = std::cos(2 * M_PI * 2 * i / 256);
-    }
-    fft.CalcFFT(low, out);
-    EXPECT_EQ(fft.snrText(), "00.000dB");
-    EXPECT_EQ(fft.thdText(), "00.000dB");
-}
-
-TEST(FftBinButtons, KeepBinsBetweenOneAndNineAndRewriteOnlyTheTexts) {
-    const Tone t = makeTone(127, 9);
-    FftAnalysis fft;
-    std::vector<double> out;
+    // The next good record clears the failure.
     fft.CalcFFT(t.x, out);
-    const double snr = fft.SNR(), thd = fft.THD();
-    EXPECT_EQ(fft.dcBinsText(), "5");
-    EXPECT_EQ(fft.sigBinsText(), "4");
-
-    EXPECT_TRUE(fft.sigMinus());
-    EXPECT_EQ(fft.sigBinsText(), "3");
-    EXPECT_EQ(fft.snrText(), FftAnalysis::decibelText(fft.CalcSNR()));
-    EXPECT_EQ(fft.thdText(), FftAnalysis::decibelText(fft.CalcTHD()));
-    EXPECT_EQ(fft.SNR(), snr);
-    EXPECT_EQ(fft.THD(), thd);
-
-    for (int i = 0; i < 4; ++i) {
-        EXPECT_TRUE(fft.dcPlus());
-    }
-    const QString snrAtNine = fft.snrText();
-    EXPECT_FALSE(fft.dcPlus());
-    EXPECT_EQ(fft.DCBins(), 9);
-    EXPECT_EQ(fft.dcBinsText(), "9");
-    EXPECT_EQ(fft.snrText(), snrAtNine);
-    while (fft.sigMinus()) {
-    }
-    EXPECT_EQ(fft.SIGBins(), 1);
-    fft.setDCBins(1);
-    EXPECT_FALSE(fft.dcMinus());
-    EXPECT_EQ(fft.dcBinsText(), "1");
-
-    // The harmonics box re-measures SNR only.
-    fft.setSIGBins(4);
-    fft.setDCBins(5);
-    fft.dcMinus();
-    fft.dcPlus();
-    const QString thdText = fft.thdText();
-    const QString snrText = fft.snrText();
-    fft.harmsClicked(true);
-    EXPECT_LT(rq::leadingNumber(fft.snrText()), rq::leadingNumber(snrText));
-    EXPECT_EQ(fft.thdText(), thdText);
+    EXPECT_EQ(fft.lastError(), 0);
+    EXPECT_TRUE(fft.lastErrorText().isEmpty());
 }
 
 TEST(SNRincHarm, FixedWindowsSetTheProperty) {

@@ -83,8 +83,8 @@ TEST_F(QuorFFTControlTest, CalcFFTShowsTheCoresReadOutsAndThePropertiesHoldTheir
     EXPECT_EQ(fft.SampleFrequency(), 100000);
     EXPECT_EQ(text("lblFREQvalue"), QStringLiteral("9863.3Hz"));
     ASSERT_EQ(out.size(), size_t(N / 2));
-    EXPECT_EQ(text("lblSNRvalue"), fft.analysis().snrText());
-    EXPECT_EQ(text("lblTHDvalue"), fft.analysis().thdText());
+    EXPECT_EQ(text("lblSNRvalue"), fft.readOuts().snrText());
+    EXPECT_EQ(text("lblTHDvalue"), fft.readOuts().thdText());
     EXPECT_EQ(part<QLabel>("lblSNRvalue")->accessibleName(), text("lblSNRvalue"));
     // A clean 12-bit tone: SNR well up, THD well down, both ending in "dB".
     EXPECT_GT(fft.SNR(), 50.0);
@@ -198,9 +198,9 @@ TEST_F(QuorFFTControlTest, BinButtonsStayWithinOneToNineAndRefreshTheirLabels) {
     click("cmdSigPlus");
     EXPECT_EQ(fft.SIGBins(), 5);
     EXPECT_EQ(text("lblSbin"), QStringLiteral("5"));
-    EXPECT_EQ(text("lblSNRvalue"), fft.analysis().snrText());
-    EXPECT_EQ(text("lblTHDvalue"), fft.analysis().thdText());
-    EXPECT_NE(text("lblSNRvalue"), rq::FftAnalysis::decibelText(snr));
+    EXPECT_EQ(text("lblSNRvalue"), fft.readOuts().snrText());
+    EXPECT_EQ(text("lblTHDvalue"), fft.readOuts().thdText());
+    EXPECT_NE(text("lblSNRvalue"), rq::controls::decibelText(snr));
     EXPECT_EQ(fft.SNR(), snr);  // the properties keep the last CalcFFT's values
     EXPECT_EQ(fft.THD(), thd);
 

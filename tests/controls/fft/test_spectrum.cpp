@@ -1,15 +1,19 @@
-// Protects the dB spectrum every read-out is built on: the transform against a direct DFT, the
+// Protects the dB spectrum every read-out is built on: the spectrum against a direct DFT, the
 // fast path against the plain algorithm, the window, averaging, the peak frequency and 531.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <complex>
+#include <optional>
 #include <random>
 #include <vector>
 
+#include "FftRecords.h"
 #include "common/NumberedError.h"
 #include "fft/FftAnalysis.h"
 
+using fftrecords::adcRecord;
+using fftrecords::tone;
 using rq::FftAnalysis;
 using rq::NumberedError;
 
@@ -134,25 +138,6 @@ std::vector<double> spectrum(const std::vector<double>& data, bool window, int d
 
 }  // namespace plain
 
-// A converter-like record: an offset tone plus noise, rounded to codes.
-std::vector<double> adcRecord(int n, double cycles, unsigned seed) {
-    std::mt19937 rng(seed);
-    std::normal_distribution<double> noise(0.0, 0.8);
-    std::vector<double> x(static_cast<size_t>(n));
-    for (int i = 0; i < n; ++i) {
-        x[i] = std::round(2048 + 1800 * std::sin(2 * M_PI * cycles * i / n + 0.3) + noise(rng));
-    }
-    return x;
-}
-
-std::vector<double> tone(int n, double bin, double amplitude = 1.0, double phase = 0.1) {
-    std::vector<double> x(static_cast<size_t>(n));
-    for (int i = 0; i < n; ++i) {
-        x[i] = amplitude * std::cos(2 * M_PI * bin * i / n + phase);
-    }
-    return x;
-}
-
 // X(k) = sum of x(j) e^(+2 pi i jk/N), the kernel of the forward transform.
 std::vector<std::complex<double>> directDft(const std::vector<double>& x) {
     const size_t n = x.size();
@@ -181,34 +166,6 @@ void expectFailure531(FftAnalysis& fft, const std::vector<double>& data) {
 }
 
 }  // namespace
-
-TEST(RealFFT, ForwardIsThePackedDirectDftAndInverseReturnsTheInputTimesHalfN) {
-    std::mt19937 rng(7);
-    std::uniform_real_distribution<double> u(-1.0, 1.0);
-    FftAnalysis fft;
-    for (int n : {2, 4, 8, 16, 64, 256}) {
-        std::vector<double> x(static_cast<size_t>(n));
-        for (double& v : x) {
-            v = u(rng);
-        }
-        const auto X = directDft(x);
-        std::vector<double> d = x;
-        fft.RealFFT(d, n, 1);
-        EXPECT_NEAR(d[0], X[0].real(), 1e-12) << n;
-        EXPECT_NEAR(d[1], X[n / 2].real(), 1e-12) << n;
-        for (int k = 1; k < n / 2; ++k) {
-            EXPECT_NEAR(d[2 * k], X[k].real(), 1e-12) << n << " bin " << k;
-            EXPECT_NEAR(d[2 * k + 1], X[k].imag(), 1e-12) << n << " bin " << k;
-        }
-        fft.RealFFT(d, n, -1);
-        for (int i = 0; i < n; ++i) {
-            EXPECT_NEAR(d[i], x[i] * n / 2, 1e-12 * n) << n;
-        }
-    }
-    std::vector<double> d(12);
-    EXPECT_THROW(fft.RealFFT(d, 12, 1), NumberedError);
-    EXPECT_THROW(fft.RealFFT(d, 16, 1), NumberedError);
-}
 
 TEST(GenerateFFT, MatchesTheDirectDftWithAndWithoutTheWindow) {
     std::mt19937 rng(11);
@@ -279,21 +236,19 @@ TEST(GenerateFFT, WindowRunsFromThePointAfterZeroToTheFirstPoint) {
     EXPECT_EQ(w, ones);
 }
 
-TEST(GenerateFFT, PeakPositionAndFrequencyReadOut) {
+TEST(GenerateFFT, PeakPositionAndFrequency) {
     FftAnalysis fft;
+    EXPECT_EQ(fft.peakFrequency(), std::nullopt);
     fft.setSampleFrequency(100000);
     std::vector<double> out;
     // Bin 31 of 1024 at 100 kHz is 3027.3 Hz; its position is 32.
     EXPECT_EQ(fft.GenerateFFT(tone(1024, 31), out), 32);
     EXPECT_NEAR(out[31], 0.0, 1e-12);
-    EXPECT_EQ(fft.freqText(), "3027.3Hz");
+    EXPECT_EQ(fft.peakFrequency(), 50000.0 / 512 * 31);
 
     fft.setSampleFrequency(80000);
     fft.GenerateFFT(tone(1024, 128), out);
-    EXPECT_EQ(fft.freqText(), "10.00KHz");
-    fft.setSampleFrequency(8000000);
-    fft.GenerateFFT(tone(1024, 128), out);
-    EXPECT_EQ(fft.freqText(), "1.000MHz");
+    EXPECT_EQ(fft.peakFrequency(), 10000.0);
 
     // A dominant DC term sets the reference, but the peak skips the DC positions.
     // (A little dither: a windowed constant alone can cancel a bin exactly, which is a 531.)
@@ -306,7 +261,14 @@ TEST(GenerateFFT, PeakPositionAndFrequencyReadOut) {
     EXPECT_LT(out[40], -40.0);
     fft.setDCBins(0);
     EXPECT_EQ(fft.GenerateFFT(x, out), 1);
-    EXPECT_EQ(fft.freqText(), ".0Hz");
+    EXPECT_EQ(fft.peakFrequency(), 0.0);
+
+    // A failed record leaves the last peak to a caller of GenerateFFT.
+    fft.setDCBins(5);
+    fft.setSampleFrequency(100000);
+    fft.GenerateFFT(tone(1024, 31), out);
+    EXPECT_THROW(fft.GenerateFFT(std::vector<double>(100, 1.0), out), NumberedError);
+    EXPECT_EQ(fft.peakFrequency(), 50000.0 / 512 * 31);
 }
 
 TEST(GenerateFFT, NyquistComponentShowsAtTheFirstPosition) {
@@ -329,28 +291,29 @@ TEST(GenerateFFT, AveragesNormalisedDbValuesFromTheSecondRecordOn) {
     std::vector<double> first, second, out;
     fft.GenerateFFT(tone(256, 20), first);
     fft.GenerateFFT(adcRecord(256, 33, 1), second);
-    const QString freqBefore = fft.freqText();
+    const std::optional<double> peakBefore = fft.peakFrequency();
 
-    fft.avgClicked(true);
-    EXPECT_EQ(fft.avgNumberText(), "");
+    fft.setAveraging(true);
+    EXPECT_EQ(fft.averageCount(), 0);
     EXPECT_EQ(fft.GenerateFFT(tone(256, 20), out), 0);
     EXPECT_EQ(out, first);
-    EXPECT_EQ(fft.avgNumberText(), "1");
+    EXPECT_EQ(fft.averageCount(), 1);
     fft.GenerateFFT(adcRecord(256, 33, 1), out);
-    EXPECT_EQ(fft.avgNumberText(), "2");
+    EXPECT_EQ(fft.averageCount(), 2);
     for (size_t k = 0; k < out.size(); ++k) {
         EXPECT_NEAR(out[k], (first[k] + second[k]) / 2, 1e-12) << k;
     }
-    EXPECT_EQ(fft.freqText(), freqBefore);
+    // While averaging no peak is looked for.
+    EXPECT_EQ(fft.peakFrequency(), peakBefore);
 
     // Off and on again starts over: the next record is returned unchanged as number 1.
-    fft.avgClicked(false);
+    fft.setAveraging(false);
     EXPECT_EQ(fft.averageCount(), 0);
     EXPECT_TRUE(fft.runningMean().empty());
-    fft.avgClicked(true);
+    fft.setAveraging(true);
     fft.GenerateFFT(adcRecord(256, 33, 1), out);
     EXPECT_EQ(out, second);
-    EXPECT_EQ(fft.avgNumberText(), "1");
+    EXPECT_EQ(fft.averageCount(), 1);
 }
 
 TEST(GenerateFFT, RefusesRecordsItCannotTransformWith531) {
