@@ -9,8 +9,7 @@ namespace rq {
 struct SamplePeriod {
     enum Fit {
         NotPositive,  // f <= 0: there is no period
-        Unholdable,   // the period's high byte does not fit a 16-bit integer (4 Hz or less at 40
-                      // MHz)
+        Unholdable,   // its high byte does not fit a 16-bit integer (4 Hz or less at 40 MHz)
         Negative,     // f above the crystal, or no crystal: the divider cannot make the rate
         TooLong,      // longer than the capture command's 16-bit word: f too low for the board
         Fits,         // the board can be given this period
