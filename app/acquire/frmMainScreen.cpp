@@ -33,6 +33,7 @@
 #include "host/ReadOut.h"
 #include "host/Twips.h"
 #include "host/WidgetHost.h"
+#include "protocol/BoardProtocol.h"
 #include "status/QuorStatus.h"
 #include "strip/StripChart.h"
 #include "toggle/ToggleButton.h"
@@ -775,11 +776,11 @@ void frmMainScreen::powerCommand(int16_t commandCode, const QString& done) {
 }
 
 void frmMainScreen::cmdPowerDown_Click() {
-    powerCommand(20, QStringLiteral("Part Powered Down"));
+    powerCommand(protocol::CmdPowerDown, QStringLiteral("Part Powered Down"));
 }
 
 void frmMainScreen::cmdPowerUp_Click() {
-    powerCommand(22, QStringLiteral("Part Powered Up"));
+    powerCommand(protocol::CmdPowerUp, QStringLiteral("Part Powered Up"));
 }
 
 void frmMainScreen::cmdQuit_Click() {

@@ -5,12 +5,24 @@
 #include "board/WindowsVersion.h"
 #include "common/BasicText.h"
 #include "common/NumberedError.h"
+#include "parport/PortRegisters.h"
+#include "protocol/BoardProtocol.h"
 
 namespace rq {
 namespace {
-constexpr int16_t kKeptControlBits = 0xD4;
-constexpr int16_t kDirectionInput = 0x20;
-constexpr int16_t kBusy = 0x80;
+constexpr int16_t kKeptControlBits = portreg::ControlKeptBits;
+constexpr int16_t kDirectionInput = portreg::ControlDirectionInput;
+constexpr int16_t kBusy = portreg::StatusLine;
+constexpr int16_t kWriteStrobes = portreg::ControlWriteStrobe | portreg::ControlDataStrobe;
+constexpr int16_t kDataStrobe = portreg::ControlDataStrobe;
+constexpr int16_t kResetPulse = portreg::ControlWriteStrobe | portreg::ControlAddressStrobe;
+
+int16_t statusOf(int16_t port) {
+    return static_cast<int16_t>(port + portreg::StatusOffset);
+}
+int16_t controlOf(int16_t port) {
+    return static_cast<int16_t>(port + portreg::ControlOffset);
+}
 
 const char* const kWriteSource = "EPP Write";
 const char* const kWriteTimeout = "EPP Write Timeout";
@@ -29,11 +41,11 @@ CommsFunctions::CommsFunctions(ProgramState& state, ParallelPortLibrary& port, Y
 
 bool CommsFunctions::pollStatus(int16_t port, int& count, int16_t control, int errorNumber,
                                 const char* source, const char* description) {
-    const int16_t status = InPort(m_port, static_cast<int16_t>(port + 1));
+    const int16_t status = InPort(m_port, statusOf(port));
     ++count;
     // The budget is checked before the value is looked at: a ready line on read 1001 is late.
     if (count > PollBudget) {
-        OutPort(m_port, static_cast<int16_t>(port + 2), control);
+        OutPort(m_port, controlOf(port), control);
         throw NumberedError(errorNumber, QString::fromLatin1(source),
                             QString::fromLatin1(description));
     }
@@ -41,14 +53,14 @@ bool CommsFunctions::pollStatus(int16_t port, int& count, int16_t control, int e
 }
 
 int16_t CommsFunctions::EPPWrite(int16_t port, int16_t value) {
-    const int16_t controlAddress = static_cast<int16_t>(port + 2);
+    const int16_t controlAddress = controlOf(port);
     const int16_t c = static_cast<int16_t>(InPort(m_port, controlAddress) & kKeptControlBits);
     OutPort(m_port, controlAddress, c);
     // Three writes give the data lines time to settle.
     OutPort(m_port, port, value);
     OutPort(m_port, port, value);
     OutPort(m_port, port, value);
-    OutPort(m_port, controlAddress, static_cast<int16_t>(c | 3));
+    OutPort(m_port, controlAddress, static_cast<int16_t>(c | kWriteStrobes));
     int count = 0;
     while (pollStatus(port, count, c, 515, kWriteSource, kWriteTimeout)) {
     }
@@ -59,11 +71,11 @@ int16_t CommsFunctions::EPPWrite(int16_t port, int16_t value) {
 }
 
 int16_t CommsFunctions::EPPRead(int16_t port) {
-    const int16_t controlAddress = static_cast<int16_t>(port + 2);
+    const int16_t controlAddress = controlOf(port);
     const int16_t c =
         static_cast<int16_t>((InPort(m_port, controlAddress) & kKeptControlBits) | kDirectionInput);
     OutPort(m_port, controlAddress, c);
-    OutPort(m_port, controlAddress, static_cast<int16_t>(c | 2));
+    OutPort(m_port, controlAddress, static_cast<int16_t>(c | kDataStrobe));
     int count = 0;
     while (pollStatus(port, count, c, 513, kReadSource, kReadTimeout)) {
     }
@@ -83,8 +95,8 @@ int16_t CommsFunctions::WaitForReady() {
             m_timer.setEnabled(true);
         }
         const int16_t port = m_state.PortAddress;
-        const int16_t controlAddress = static_cast<int16_t>(port + 2);
-        const int16_t statusAddress = static_cast<int16_t>(port + 1);
+        const int16_t controlAddress = controlOf(port);
+        const int16_t statusAddress = statusOf(port);
         const int16_t c = static_cast<int16_t>(InPort(m_port, controlAddress) & kKeptControlBits);
         OutPort(m_port, controlAddress, c);
         // A flag already set on entry skips both waits; one raised while waiting is a time-out.
@@ -114,7 +126,7 @@ int16_t CommsFunctions::WaitForReady() {
             }
         }
 
-        OutPort(m_port, controlAddress, static_cast<int16_t>(c | 2));
+        OutPort(m_port, controlAddress, static_cast<int16_t>(c | kDataStrobe));
         OutPort(m_port, controlAddress, c);
 
         polls = 0;
@@ -220,16 +232,16 @@ void CommsFunctions::ReadData(int32_t count, std::vector<double>& data) {
     // The period travels as a 16-bit word; a longer one (a very low sample frequency) would be
     // sent wrong, and a negative one (a frequency above the crystal, or no crystal at all) means
     // the divider cannot make the rate, so the capture is refused either way.
-    if (period < 0 || period > 0xFFFF) {
+    if (const SamplePeriod::Fit fit = clock.periodFit(); fit != SamplePeriod::Fits) {
         const int32_t crystal = clock.CrystalFrequency();
         QString text;
         QString description;
-        if (period > 0xFFFF) {
+        if (fit == SamplePeriod::TooLong) {
             text = QStringLiteral(
                        "The sample frequency of %1 Hz is too low for the board's "
                        "sample clock.\r\nPlease choose %2 Hz or more.")
                        .arg(clock.SampleFrequency())
-                       .arg(crystal / 65536 + 1);
+                       .arg(crystal / (protocol::MaxPeriodWord + 1) + 1);
             description = QStringLiteral("Sample Frequency Too Low");
         } else if (crystal <= 0) {
             text = QStringLiteral(
@@ -249,10 +261,10 @@ void CommsFunctions::ReadData(int32_t count, std::vector<double>& data) {
                      MsgButtons::Ok);
         throw NumberedError(517, QStringLiteral("ReadData"), description);
     }
-    const int32_t word = period | 3;
+    const int32_t word = period | protocol::PeriodWordSetBits;
 
     try {
-        SendCommand(settings.NumberOfSamples, word, 7);
+        SendCommand(settings.NumberOfSamples, word, protocol::CmdCapture);
     } catch (const NumberedError& e) {
         m_boxes.show(QStringLiteral("Velmar Board failed to respond to a command.\rA reset may "
                                     "be necessary"),
@@ -297,15 +309,15 @@ void CommsFunctions::ReadData(int32_t count, std::vector<double>& data) {
 }
 
 void CommsFunctions::PulseControlLines() {
-    const int16_t control = static_cast<int16_t>(m_state.PortAddress + 2);
+    const int16_t control = controlOf(m_state.PortAddress);
     const int16_t c = static_cast<int16_t>(InPort(m_port, control) & kKeptControlBits);
     OutPort(m_port, control, c);
-    OutPort(m_port, control, static_cast<int16_t>(c | 9));
+    OutPort(m_port, control, static_cast<int16_t>(c | kResetPulse));
     OutPort(m_port, control, c);
 }
 
 void CommsFunctions::SendResetCommand() {
-    SendCommand(0, 0, 8);
+    SendCommand(0, 0, protocol::CmdReset);
     for (int i = 0; i < ResetPauseYields; ++i) {
         m_yield.yield();
     }
@@ -357,7 +369,7 @@ void CommsFunctions::SendPacket(const QString& word) {
     } catch (const NumberedError&) {
         answer = -1;
     }
-    if (answer != Acknowledge) {
+    if (answer != protocol::Acknowledge) {
         throw NumberedError(520, QStringLiteral("SendPacket"), QStringLiteral("Checksum Error"));
     }
 }

@@ -55,7 +55,6 @@ public:
     static constexpr int BusyPolls = 200;
     // Yields of the pause while the board restarts after a reset command.
     static constexpr int ResetPauseYields = 15000;
-    static constexpr int16_t Acknowledge = 13;
 
     ProgramState& state() { return m_state; }
     ParallelPortLibrary& port() { return m_port; }

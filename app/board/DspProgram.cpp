@@ -5,6 +5,7 @@
 #include "common/InputFile.h"
 #include "common/ItemReader.h"
 #include "common/NumberedError.h"
+#include "protocol/BoardProtocol.h"
 
 namespace rq {
 
@@ -79,7 +80,7 @@ int16_t LoadDSPProgram(CommsFunctions& comms) {
         return program.result;
     }
     try {
-        comms.SendCommand(0, 0, 2);
+        comms.SendCommand(0, 0, protocol::CmdBeginDownload);
     } catch (const NumberedError&) {
         return DspResult::BeginFailed;
     }
@@ -103,8 +104,8 @@ int16_t LoadDSPProgram(CommsFunctions& comms) {
         }
     }
     try {
-        comms.SendCommand(comms.state().BoardLatch.latch(), 0, 3);
-        comms.SendCommand(0, 0, 4);
+        comms.SendCommand(comms.state().BoardLatch.latch(), 0, protocol::CmdWriteLatch);
+        comms.SendCommand(0, 0, protocol::CmdStartProgram);
     } catch (const NumberedError&) {
         return DspResult::StartFailed;
     }

@@ -3,6 +3,7 @@
 #include <sys/utsname.h>
 
 #include "common/BasicText.h"
+#include "parport/PortRegisters.h"
 
 namespace rq {
 
@@ -97,8 +98,9 @@ void ShowPortStatus(const ProgramState& state, MessageBoxes& boxes) {
 }
 
 void PrepareControlRegister(ProgramState& state, ParallelPortLibrary& port) {
-    const int16_t control = static_cast<int16_t>(state.PortAddress + 2);
-    const int16_t value = static_cast<int16_t>((InPort(port, control) & 0xD4) | 0x20);
+    const int16_t control = static_cast<int16_t>(state.PortAddress + portreg::ControlOffset);
+    const int16_t value = static_cast<int16_t>((InPort(port, control) & portreg::ControlKeptBits) |
+                                               portreg::ControlDirectionInput);
     OutPort(port, control, value);
 }
 

@@ -44,25 +44,14 @@ void SetMaxFreq(ProgramState& state, FrequencyList& list) {
     applySelectedFrequency(state, list);
 }
 
-namespace {
-
-// Raises what the sample clock would raise for f, changing nothing, so that a frequency the clock
-// cannot make never becomes SampleFreq.
-void checkClock(const ProgramState& state, int32_t f) {
-    ClockSettings probe = state.BoardClock;
-    probe.setSampleFrequency(f);
-}
-
-}  // namespace
-
 void applySelectedFrequency(ProgramState& state, FrequencyList& list) {
     Settings& s = state.CurrentSettings;
     if (leadingNumber(list.text()) <= s.Max_Frequency) {
         const int32_t f = toInt32(list.text());
-        checkClock(state, f);
+        state.BoardClock.checkSampleFrequency(f);
         s.SampleFreq = f;
     } else {
-        checkClock(state, s.Max_Frequency);
+        state.BoardClock.checkSampleFrequency(s.Max_Frequency);
         s.SampleFreq = s.Max_Frequency;
         SetMaxFreq(state, list);
     }
@@ -90,7 +79,7 @@ OtherFrequency takeOtherFrequency(ProgramState& state, FrequencyList& list, cons
     }
     out.outcome = OtherFrequency::Taken;
     if (*f > s.Max_Frequency) {
-        checkClock(state, s.Max_Frequency);
+        state.BoardClock.checkSampleFrequency(s.Max_Frequency);
         out.boxText = QString::number(s.Max_Frequency);
         s.SampleFreq = s.Max_Frequency;
         state.BoardClock.setSampleFrequency(s.SampleFreq);
@@ -98,12 +87,12 @@ OtherFrequency takeOtherFrequency(ProgramState& state, FrequencyList& list, cons
         out.chosen = true;
     } else if (*f < 0) {
         const QString first = list.entries().value(0);
-        checkClock(state, toInt32(first));
+        state.BoardClock.checkSampleFrequency(toInt32(first));
         out.boxText = first;
         s.SampleFreq = toInt32(first);
         state.BoardClock.setSampleFrequency(s.SampleFreq);
     } else if (*f > 0) {
-        checkClock(state, toInt32(typed));
+        state.BoardClock.checkSampleFrequency(toInt32(typed));
         s.SampleFreq = toInt32(typed);
         list.setText(typed);
         state.BoardClock.setSampleFrequency(s.SampleFreq);

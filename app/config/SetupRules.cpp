@@ -5,6 +5,7 @@
 #include "board/DspProgram.h"
 #include "common/BasicText.h"
 #include "common/NumberedError.h"
+#include "protocol/BoardProtocol.h"
 
 namespace rq {
 
@@ -52,7 +53,7 @@ void reportSendCommandError(MessageBoxes& boxes, MessageList& messages) {
 
 bool SendSupplyLatch(CommsFunctions& comms, int16_t latchContent) {
     try {
-        comms.SendCommand(latchContent, 0, 3);
+        comms.SendCommand(latchContent, 0, protocol::CmdWriteLatch);
     } catch (const NumberedError&) {
         reportSendCommandError(comms.boxes(), comms.messages());
         return false;

@@ -1,25 +1,50 @@
 #include "state/ClockSettings.h"
 
 #include "common/NumberedError.h"
+#include "protocol/BoardProtocol.h"
 
 namespace rq {
 
-void ClockSettings::setSampleFrequency(int32_t f) {
+SamplePeriod samplePeriodFor(int32_t crystal, int32_t f) {
+    SamplePeriod out;
     if (f <= 0) {
+        return out;
+    }
+    out.period = int64_t{crystal / f} - 1;  // the division truncates toward zero
+    const int64_t high = out.period / 256;
+    if (high < -32768 || high > 32767) {
+        out.fit = SamplePeriod::Unholdable;
+    } else if (out.period < 0) {
+        out.fit = SamplePeriod::Negative;
+    } else if (out.period > protocol::MaxPeriodWord) {
+        out.fit = SamplePeriod::TooLong;
+    } else {
+        out.fit = SamplePeriod::Fits;
+    }
+    return out;
+}
+
+SamplePeriod ClockSettings::checkSampleFrequency(int32_t f) const {
+    const SamplePeriod p = samplePeriodFor(m_crystalFrequency, f);
+    if (p.fit == SamplePeriod::NotPositive) {
         throw NumberedError(510, QString::fromLatin1(ErrorSource),
                             QStringLiteral("Frequencies less than 0Hz are not allowed."));
     }
-    const int32_t n = m_crystalFrequency / f;  // truncates toward zero
-    const int32_t p = n - 1;
-    const int32_t high = p / 256;
-    // Check before storing anything, so a rejected frequency never leaves a frequency and a
-    // period that do not belong together.
-    if (high < -32768 || high > 32767) {
+    if (p.fit == SamplePeriod::Unholdable) {
         throw runtimeError(RuntimeError::Overflow);
     }
+    return p;
+}
+
+void ClockSettings::setSampleFrequency(int32_t f) {
+    // Checked before anything is stored, so a rejected frequency never leaves a frequency and a
+    // period that do not belong together.
+    const SamplePeriod p = checkSampleFrequency(f);
+    const auto high = static_cast<int16_t>(p.period / 256);
     m_sampleFrequency = f;
-    m_periodHigh = static_cast<int16_t>(high);
-    m_periodLow = static_cast<int16_t>(p - high * 256);
+    m_periodHigh = high;
+    m_periodLow = static_cast<int16_t>(p.period - high * 256);
+    m_periodFit = p.fit;
 }
 
 double ClockSettings::actualSampleRate() const {

@@ -1,5 +1,7 @@
 #include "state/ProgramState.h"
 
+#include "protocol/BoardProtocol.h"
+
 namespace rq {
 
 void applyStartValues(ProgramState& state) {
@@ -13,7 +15,7 @@ void applyStartValues(ProgramState& state) {
     s.InputVMin = 0.0;
     s.InputVMax = 5.0;
     s.TimeOut = 1000;
-    state.BoardClock.setCrystalFrequency(40000000);
+    state.BoardClock.setCrystalFrequency(protocol::CrystalFrequency);
     state.BoardClock.setSampleFrequency(s.SampleFreq);
     state.BoardLatch.setLatch(Latch::AllOff);
     state.ConfigFileIndex = -1;

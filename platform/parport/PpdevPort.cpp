@@ -16,6 +16,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "parport/PortRegisters.h"
+
 namespace rq {
 
 bool LinuxPpdevSystem::exists(const std::string& path) {
@@ -289,7 +291,7 @@ int PpdevPort::registerOf(int32_t address) const {
     }
     // The program keeps addresses as 16-bit patterns: compare those.
     const int32_t offset = (address & 0xFFFF) - (*m_base & 0xFFFF);
-    return (offset >= 0 && offset <= 2) ? offset : -1;
+    return (offset >= portreg::DataOffset && offset <= portreg::ControlOffset) ? offset : -1;
 }
 
 int32_t PpdevPort::InByte(int32_t address) {
@@ -299,12 +301,12 @@ int32_t PpdevPort::InByte(int32_t address) {
     }
     unsigned char value = 0xFF;
     switch (reg) {
-        case 0:
+        case portreg::DataOffset:
             if (m_system.ioctl(m_fd, PPRDATA, &value) < 0) {
                 return 0xFF;
             }
             return value;
-        case 1:
+        case portreg::StatusOffset:
             if (m_system.ioctl(m_fd, PPRSTATUS, &value) < 0) {
                 return 0xFF;
             }
@@ -313,7 +315,9 @@ int32_t PpdevPort::InByte(int32_t address) {
             if (m_system.ioctl(m_fd, PPRCONTROL, &value) < 0) {
                 return 0xFF;
             }
-            return (value & 0x0F) | (m_reverse ? 0x20 : 0) | (m_controlShadow & 0xD0);
+            return (value & portreg::ControlLines) |
+                   (m_reverse ? portreg::ControlDirectionInput : 0) |
+                   (m_controlShadow & portreg::ControlShadowBits);
     }
 }
 
@@ -324,13 +328,13 @@ void PpdevPort::OutByte(int32_t address, int32_t value) {
     }
     unsigned char byte = static_cast<unsigned char>(value & 0xFF);
     switch (reg) {
-        case 0:
+        case portreg::DataOffset:
             m_system.ioctl(m_fd, PPWDATA, &byte);
             break;
-        case 1:
+        case portreg::StatusOffset:
             break;  // the status register cannot be written
         default: {
-            const bool reverse = (byte & 0x20) != 0;
+            const bool reverse = (byte & portreg::ControlDirectionInput) != 0;
             if (reverse != m_reverse) {
                 int dir = reverse ? 1 : 0;
                 if (m_system.ioctl(m_fd, PPDATADIR, &dir) >= 0) {
@@ -338,7 +342,7 @@ void PpdevPort::OutByte(int32_t address, int32_t value) {
                 }
             }
             m_controlShadow = byte;
-            unsigned char lines = byte & 0x0F;
+            unsigned char lines = byte & portreg::ControlLines;
             m_system.ioctl(m_fd, PPWCONTROL, &lines);
             break;
         }

@@ -1,22 +1,26 @@
 #include "simboard/SimBoard.h"
 
+#include "parport/PortRegisters.h"
+#include "protocol/BoardProtocol.h"
+
 namespace rq {
 namespace {
-constexpr uint8_t kWriteStrobe = 0x01;
-constexpr uint8_t kDataStrobe = 0x02;
-constexpr uint8_t kAddressStrobe = 0x08;
-constexpr uint8_t kDirectionInput = 0x20;
-constexpr uint8_t kLine = 0x80;
-// Error, select, paper-out and acknowledge at rest: what a cabled board shows besides its line.
-constexpr uint8_t kStatusRest = 0x78;
+constexpr uint8_t kWriteStrobe = portreg::ControlWriteStrobe;
+constexpr uint8_t kDataStrobe = portreg::ControlDataStrobe;
+constexpr uint8_t kAddressStrobe = portreg::ControlAddressStrobe;
+constexpr uint8_t kDirectionInput = portreg::ControlDirectionInput;
+constexpr uint8_t kLine = portreg::StatusLine;
+constexpr uint8_t kStatusRest = portreg::StatusRest;
 
-constexpr uint8_t kDownload = 2;
-constexpr uint8_t kLatch = 3;
-constexpr uint8_t kStart = 4;
-constexpr uint8_t kCapture = 7;
-constexpr uint8_t kReset = 8;
-constexpr uint8_t kPowerDown = 20;
-constexpr uint8_t kPowerUp = 22;
+constexpr uint8_t kDownload = protocol::CmdBeginDownload;
+constexpr uint8_t kLatch = protocol::CmdWriteLatch;
+constexpr uint8_t kStart = protocol::CmdStartProgram;
+constexpr uint8_t kCapture = protocol::CmdCapture;
+constexpr uint8_t kReset = protocol::CmdReset;
+constexpr uint8_t kPowerDown = protocol::CmdPowerDown;
+constexpr uint8_t kPowerUp = protocol::CmdPowerUp;
+constexpr uint8_t kAcknowledge = protocol::Acknowledge;
+constexpr uint8_t kRefusal = protocol::Refusal;
 }  // namespace
 
 SimBoard::SimBoard(const SimBoardSettings& settings)
@@ -48,19 +52,19 @@ int32_t SimBoard::ReleaseParallelPort(int32_t port) {
 // The PC passes addresses as 16-bit integers, so the base is matched on its low 16 bits.
 int SimBoard::registerOf(int32_t address) const {
     const int32_t offset = (address & 0xFFFF) - (m_settings.baseAddress & 0xFFFF);
-    return (offset >= 0 && offset <= 2) ? offset : -1;
+    return (offset >= portreg::DataOffset && offset <= portreg::ControlOffset) ? offset : -1;
 }
 
 int32_t SimBoard::InByte(int32_t address) {
     switch (registerOf(address)) {
-        case 0:
+        case portreg::DataOffset:
             if ((m_control & kDirectionInput) == 0) {
                 return m_data;
             }
             return m_settings.faults.noBoard ? 0xFF : m_bus;
-        case 1:
+        case portreg::StatusOffset:
             return readStatus();
-        case 2:
+        case portreg::ControlOffset:
             return m_control;
         default:
             return 0xFF;
@@ -70,10 +74,10 @@ int32_t SimBoard::InByte(int32_t address) {
 void SimBoard::OutByte(int32_t address, int32_t value) {
     const auto byte = static_cast<uint8_t>(value & 0xFF);
     switch (registerOf(address)) {
-        case 0:
+        case portreg::DataOffset:
             m_data = byte;
             break;
-        case 2:
+        case portreg::ControlOffset:
             writeControl(byte);
             break;
         default:
@@ -298,7 +302,7 @@ void SimBoard::receiveDownloadByte(uint8_t byte) {
                             m_packet[2]);
     }
     // A refused packet is dropped; the PC sends the same word again.
-    m_output.push_back(accepted ? Acknowledge : Refusal);
+    m_output.push_back(accepted ? kAcknowledge : kRefusal);
     if (static_cast<int>(m_program.size()) >= m_programLength) {
         m_state = State::ProgramLoaded;
     }
@@ -353,7 +357,7 @@ bool SimBoard::runCommand(const CommandFrame& frame) {
                     m_latch = frame.firstByte;
                     return true;
                 case kCapture:
-                    if (frame.firstByte > MaxLengthIndex) {
+                    if (frame.firstByte > protocol::MaxRecordLengthIndex) {
                         return false;
                     }
                     startCapture(frame);
@@ -373,8 +377,8 @@ bool SimBoard::runCommand(const CommandFrame& frame) {
 }
 
 void SimBoard::startCapture(const CommandFrame& frame) {
-    const int count = 256 << frame.firstByte;
-    const double rate = CrystalHz / (static_cast<double>(frame.word) + 1.0);
+    const int count = protocol::SamplesAtIndexZero << frame.firstByte;
+    const double rate = protocol::CrystalFrequency / (static_cast<double>(frame.word) + 1.0);
     m_record = m_poweredUp
                    ? m_converter.record(count, rate, static_cast<uint64_t>(m_captureCount))
                    : std::vector<uint16_t>(static_cast<size_t>(count), m_converter.midScaleWord());

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "parport/ParallelPortLibrary.h"
+#include "parport/PortRegisters.h"
 #include "simboard/ConverterModel.h"
 #include "simboard/SimBoardSettings.h"
 
@@ -41,11 +42,6 @@ public:
         bool understood = false;  // false: accepted by the handshake and ignored
         bool operator==(const CommandFrame&) const = default;
     };
-
-    static constexpr double CrystalHz = 40e6;
-    static constexpr uint8_t Acknowledge = 13;
-    static constexpr uint8_t Refusal = 12;
-    static constexpr int MaxLengthIndex = 6;  // records of 256 to 16384 samples
 
     explicit SimBoard(const SimBoardSettings& settings = {});
 
@@ -122,7 +118,7 @@ private:
 
     // Registers and the line.
     uint8_t m_data = 0;
-    uint8_t m_control = 0x04;
+    uint8_t m_control = portreg::ControlInit;
     uint8_t m_bus = 0xFF;
     bool m_line = true;
     bool m_pending = false;

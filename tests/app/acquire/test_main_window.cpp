@@ -417,3 +417,14 @@ TEST_F(MainWindowTest, FileDispatchAndItsBoxes) {
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.shown[0].text, "Error 532:532 occured while attempting to graph FFT");
 }
+
+TEST_F(MainWindowTest, PowerButtonsSwitchTheConverterWithCommands20And22) {
+    start();
+    load();
+    click("cmdPowerDown");
+    EXPECT_EQ(board->commandLog().back().code, 20);
+    EXPECT_FALSE(board->converterPoweredUp());
+    click("cmdPowerUp");
+    EXPECT_EQ(board->commandLog().back().code, 22);
+    EXPECT_TRUE(board->converterPoweredUp());
+}

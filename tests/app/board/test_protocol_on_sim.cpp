@@ -202,3 +202,18 @@ TEST(ProtocolOnSimBoard, TooLowASampleClockIsRefusedBeforeAnyTraffic) {
     EXPECT_NO_THROW(l.capture(0, data));
     EXPECT_NEAR(l.board.lastSampleRate(), 611.0, 0.05);  // the word's low bits always go out set
 }
+
+TEST(ProtocolOnSimBoard, TheCrystalIsTheHighestSampleClockAndOneHertzMoreIsRefused) {
+    RunningLink l;
+    std::vector<double> data;
+    l.state.BoardClock.setSampleFrequency(40000000);  // period 0, sent as 3
+    EXPECT_NO_THROW(l.capture(0, data));
+    EXPECT_DOUBLE_EQ(l.board.lastSampleRate(), 10000000.0);
+
+    l.state.BoardClock.setSampleFrequency(40000001);
+    const int64_t before = l.board.bytesHandshaken();
+    const NumberedError e = caught([&] { l.capture(0, data); });
+    EXPECT_EQ(e.number(), 517);
+    EXPECT_EQ(e.description(), "Sample Frequency Too High");
+    EXPECT_EQ(l.board.bytesHandshaken(), before);
+}

@@ -112,3 +112,72 @@ TEST(ClockSettings, ActualRateIsTheCrystalOverTheWholePeriod) {
     c.setSampleFrequency(5);
     EXPECT_DOUBLE_EQ(c.actualSampleRate(), 5.0);
 }
+
+TEST(SamplePeriod, TheLowestFrequencyTheCaptureWordCarriesIs611HzAt40MHz) {
+    const rq::SamplePeriod lowest = rq::samplePeriodFor(40000000, 611);
+    EXPECT_EQ(lowest.fit, rq::SamplePeriod::Fits);
+    EXPECT_EQ(lowest.period, 65465);
+    const rq::SamplePeriod below = rq::samplePeriodFor(40000000, 610);
+    EXPECT_EQ(below.fit, rq::SamplePeriod::TooLong);
+    EXPECT_EQ(below.period, 65572);
+}
+
+TEST(SamplePeriod, TheHighestFrequencyIsTheCrystalItself) {
+    const rq::SamplePeriod highest = rq::samplePeriodFor(40000000, 40000000);
+    EXPECT_EQ(highest.fit, rq::SamplePeriod::Fits);
+    EXPECT_EQ(highest.period, 0);
+    const rq::SamplePeriod above = rq::samplePeriodFor(40000000, 40000001);
+    EXPECT_EQ(above.fit, rq::SamplePeriod::Negative);
+    EXPECT_EQ(above.period, -1);
+    EXPECT_EQ(rq::samplePeriodFor(0, 1000).fit, rq::SamplePeriod::Negative);
+}
+
+TEST(SamplePeriod, ThePeriodWordEdgeItselfFits) {
+    // 65536 divides the crystal 655360000 into a period of exactly 0xFFFF, and one less does not.
+    EXPECT_EQ(rq::samplePeriodFor(655360000, 10000).period, 65535);
+    EXPECT_EQ(rq::samplePeriodFor(655360000, 10000).fit, rq::SamplePeriod::Fits);
+    EXPECT_EQ(rq::samplePeriodFor(655370000, 10000).period, 65536);
+    EXPECT_EQ(rq::samplePeriodFor(655370000, 10000).fit, rq::SamplePeriod::TooLong);
+}
+
+TEST(SamplePeriod, TheClockHoldsPeriodsBeyondTheWordUpTo5Hz) {
+    // Too long for the board, but the clock keeps it; the capture refuses it later.
+    EXPECT_EQ(rq::samplePeriodFor(40000000, 5).fit, rq::SamplePeriod::TooLong);
+    EXPECT_EQ(rq::samplePeriodFor(40000000, 4).fit, rq::SamplePeriod::Unholdable);
+    for (int f : {0, -1}) {
+        EXPECT_EQ(rq::samplePeriodFor(40000000, f).fit, rq::SamplePeriod::NotPositive) << f;
+    }
+}
+
+TEST(ClockSettings, CheckingAFrequencyRaisesWhatSettingItWouldAndChangesNothing) {
+    ClockSettings c = fortyMegahertz();
+    c.setSampleFrequency(100000);
+    const auto numberFor = [&c](int f) {
+        try {
+            c.checkSampleFrequency(f);
+        } catch (const NumberedError& e) {
+            return e.number();
+        }
+        return 0;
+    };
+    EXPECT_EQ(numberFor(0), 510);
+    EXPECT_EQ(numberFor(4), 6);
+    EXPECT_EQ(numberFor(100), 0);  // refused only at capture
+    EXPECT_EQ(c.checkSampleFrequency(50000).period, 799);
+    EXPECT_EQ(c.SampleFrequency(), 100000);
+    EXPECT_EQ(c.TPeriodHigh(), 1);
+    EXPECT_EQ(c.TPeriodLow(), 143);
+}
+
+TEST(ClockSettings, ThePeriodsFitFollowsThePeriodNotALaterCrystal) {
+    ClockSettings c = fortyMegahertz();
+    EXPECT_EQ(c.periodFit(), rq::SamplePeriod::Fits);  // period 0 before any frequency
+    c.setSampleFrequency(610);
+    EXPECT_EQ(c.periodFit(), rq::SamplePeriod::TooLong);
+    c.setCrystalFrequency(1000000);  // the bytes still hold the long period
+    EXPECT_EQ(c.periodFit(), rq::SamplePeriod::TooLong);
+    EXPECT_THROW(c.setSampleFrequency(0), NumberedError);
+    EXPECT_EQ(c.periodFit(), rq::SamplePeriod::TooLong);
+    c.setSampleFrequency(1000);
+    EXPECT_EQ(c.periodFit(), rq::SamplePeriod::Fits);
+}
