@@ -12,8 +12,9 @@
 #include <fstream>
 #include <string>
 
-#include "acquire/Capture.h"
+#include "acquire/AcquisitionSession.h"
 #include "acquire/Conversion.h"
+#include "acquire/ScreenlessView.h"
 #include "board/DspProgram.h"
 #include "board/ResetBoard.h"
 #include "common/QtHost.h"
@@ -78,11 +79,13 @@ int main(int argc, char* argv[]) {
     state.CurrentSettings.NumberOfSamples = rq::recordLengthIndex(samples);
 
     rq::Analysers analysers;
+    rq::ScreenlessView view(analysers, messages, boxes, yield);
+    rq::AcquisitionSession session(state, view, &comms);
     QElapsedTimer clock;
     clock.start();
     long after100 = -1;
     for (int k = 1; k <= records; ++k) {
-        if (!rq::TakeSamples(comms, analysers)) {
+        if (!session.TakeSamples()) {
             std::fprintf(stderr, "record %d failed: %s\n", k, qPrintable(messages.last));
             return 1;
         }
