@@ -46,8 +46,9 @@ class QuorHistogram;
 // Creating it runs the program's start-up (the port, the start values, the window's own
 // preparation, then the restore of "/GET"); closing it runs the shut-down and ends the program.
 //
-// Handlers carry their design names and stay short: the board traffic, the plotting routines
-// and the window's rules are in the core. A close that arrives while a handler is inside a turn
+// Handlers carry their design names and stay short: the capture, the continuous run and the file
+// dispatch are the acquisition session's (the window is its view), the board traffic and the
+// window's rules are in the core. A close that arrives while a handler is inside a turn
 // of the event loop (a continuous run, a capture waiting for the board, the reset's pause) is
 // held until that handler returns; it stops a continuous run and ends a capture wait.
 class frmMainScreen : public QMainWindow,
