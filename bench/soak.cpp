@@ -12,8 +12,9 @@
 #include <fstream>
 #include <string>
 
-#include "acquire/Capture.h"
+#include "acquire/AcquisitionSession.h"
 #include "acquire/Conversion.h"
+#include "acquire/ScreenlessView.h"
 #include "common/QtHost.h"
 #include "config/ConfigurationLoad.h"
 #include "config/FrequencyList.h"
@@ -91,11 +92,13 @@ int main(int argc, char* argv[]) {
     }
 
     rq::Analysers analysers;
+    rq::ScreenlessView view(analysers, messages, boxes, yield);
+    rq::AcquisitionSession session(state, view, &comms);
     QElapsedTimer clock;
     clock.start();
     long after100 = -1;
     for (int k = 1; k <= records; ++k) {
-        if (!rq::TakeSamples(comms, analysers)) {
+        if (!session.TakeSamples()) {
             std::fprintf(stderr, "record %d failed: %s\n", k, qPrintable(messages.last));
             return 1;
         }

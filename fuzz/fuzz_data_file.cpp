@@ -1,11 +1,30 @@
-// A raw sample data file or FFT data file: read by items, then, like the file dispatch, turned
-// into volts, a spectrum and a histogram; a saved record reads back as written.
+// A raw sample data file or FFT data file: read by items, then through the file dispatch
+// (volts, a spectrum and a histogram); a saved record reads back as written.
 #include "FuzzSupport.h"
-#include "acquire/Analysis.h"
+#include "acquire/AcquisitionSession.h"
 #include "acquire/Conversion.h"
 #include "acquire/DataFiles.h"
+#include "acquire/ScreenlessView.h"
 #include "common/BasicText.h"
 #include "common/NumberedError.h"
+
+namespace {
+
+struct NoList : rq::MessageList {
+    void AddItem(const QString&, std::optional<uint32_t>) override {}
+    void Clear() override {}
+};
+struct NoBoxes : rq::MessageBoxes {
+    rq::MsgResult show(const QString&, const QString&, rq::MsgIcon, rq::MsgButtons) override {
+        return rq::MsgResult::Ok;
+    }
+};
+struct NoYield : rq::Yield {
+    void yield() override {}
+    void idle() override {}
+};
+
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QString path = rq::fuzz::inputFile(data, size, ".dat");
@@ -24,12 +43,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     rq::ProgramState state;
     rq::applyStartValues(state);
     state.CurrentSettings.DataFormat = size > 0 && (data[0] & 1) ? 1 : 0;
-    state.Record.SampleData = values.values;
+    rq::loadDataRecord(state, path);
+    RQ_FUZZ_CHECK(state.Record.SampleData == values.values);
     rq::Analysers analysers;
-    const std::optional<rq::DispatchFailure> failure =
-        rq::analyseLoadedRecord(state, analysers, std::nullopt);
+    NoList list;
+    NoBoxes boxes;
+    NoYield yield;
+    rq::ScreenlessView view(analysers, list, boxes, yield);
+    rq::AcquisitionSession session(state, view);
+    const std::optional<rq::DispatchFailure> failure = session.dispatchLoadedRecord();
     if (failure) {
-        RQ_FUZZ_CHECK(failure->number == 531 || failure->number == 533);
+        RQ_FUZZ_CHECK(failure->number == 530 || failure->number == 531 || failure->number == 533);
     }
     RQ_FUZZ_CHECK(state.Record.FFTData.empty() ||
                   state.Record.FFTData.size() == values.values.size() / 2);

@@ -101,18 +101,15 @@ void reportLoadedRecord(const ProgramState& state, MessageList& list) {
     }
 }
 
-std::optional<DispatchFailure> analyseLoadedRecord(ProgramState& state, RecordAnalysis& analysers,
-                                                   std::optional<double> sampleFrequency) {
-    const int pending = convertLoadedRecord(state);
-    if (auto failure = spectrumOfLoadedRecord(state, analysers, pending, sampleFrequency)) {
-        return failure;
+PanelResults panelResults(const FftAnalysis& fft, size_t points) {
+    PanelResults results{0.0, fft.SNR(), fft.THD()};
+    // The read-out names the peak's bin, one below its position (none after a failure or while
+    // averaging).
+    if (fft.lastError() == 0 && fft.lastPeak() > 0 && points > 0) {
+        const double n = static_cast<double>(points);
+        results.frequency = (fft.SampleFrequency() / 2.0) / (n / 2.0) * (fft.lastPeak() - 1);
     }
-    return histogramOfRecord(state, analysers);
-}
-
-void analyseCapturedRecord(ProgramState& state, RecordAnalysis& analysers) {
-    spectrumOfRecord(state, analysers, state.CurrentSettings.SampleFreq);
-    histogramOfRecord(state, analysers);
+    return results;
 }
 
 }  // namespace rq

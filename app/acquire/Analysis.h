@@ -13,6 +13,17 @@
 
 namespace rq {
 
+// The FFT panel's results for the last spectrum, as its read-outs give them: the frequency of
+// the peak (Hz), SNR and THD (dB).
+struct PanelResults {
+    double frequency = 0;
+    double snr = 0;
+    double thd = 0;
+};
+
+// The results an FFT core left after a record of `points` values.
+PanelResults panelResults(const FftAnalysis& fft, size_t points);
+
 // The analysis a record goes through after it is plotted: the FFT control's spectrum and the
 // histogram control's drawing. The main window gives its two controls; the command-line front
 // end the numeric cores alone (Analysers).
@@ -24,6 +35,8 @@ public:
                          std::optional<double> sampleFrequency) = 0;
     // The histogram control's: raises the run-time error that stopped the drawing.
     virtual void Draw(std::span<const double> data, int16_t numberOfBits) = 0;
+    // What the FFT control shows for the last spectrum.
+    virtual PanelResults panel() const = 0;
 };
 
 // The numeric cores of the two controls, for a host without windows.
@@ -36,10 +49,15 @@ struct Analysers : RecordAnalysis {
     void CalcFFT(std::span<const double> data, std::vector<double>& spectrum,
                  std::optional<double> sampleFrequency) override {
         fft.CalcFFT(data, spectrum, sampleFrequency);
+        m_points = data.size();
     }
     void Draw(std::span<const double> data, int16_t) override {
         histogram::Draw(data, histogramRows, histogramBarLength, histogram);
     }
+    PanelResults panel() const override { return panelResults(fft, m_points); }
+
+private:
+    size_t m_points = 0;
 };
 
 // A failed step of the file dispatch: the dispatch's own number, the number of the failure
@@ -52,7 +70,7 @@ struct DispatchFailure {
 
 DispatchFailure dispatchFailure(int number, int cause);
 
-// The analysis steps of the file dispatch, one call per step so the main window can plot the
+// The analysis steps of the file dispatch, one call per step so the session can plot the
 // spectrum between them:
 //
 //   int pending = convertLoadedRecord(state);                 codes to volts
@@ -89,17 +107,9 @@ QString outsideRangeLine(const LoadedRecordChecks& checks);
 // own colour, each only when k > 0.
 void reportLoadedRecord(const ProgramState& state, MessageList& list);
 
-// The analysis steps above in their order, for a host that plots nothing in between.
-std::optional<DispatchFailure> analyseLoadedRecord(ProgramState& state, RecordAnalysis& analysers,
-                                                   std::optional<double> sampleFrequency);
-
 // The spectrum of the current record into FFTData through the FFT control. FFTData counts as
 // dimensioned once a spectrum has sized it: the failure path only zeroes what is there.
 void spectrumOfRecord(ProgramState& state, RecordAnalysis& analysers,
                       std::optional<double> sampleFrequency);
-
-// The analysis steps of the capture dispatch: spectrum at SampleFreq and histogram; a failing
-// step is skipped. (Volts were converted with the capture.)
-void analyseCapturedRecord(ProgramState& state, RecordAnalysis& analysers);
 
 }  // namespace rq

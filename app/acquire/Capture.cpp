@@ -10,8 +10,7 @@ QString samplesUploadedLine(int32_t samples) {
     return formatGeneral(samples) + QStringLiteral(" Data Samples Uploaded");
 }
 
-int32_t ReadRecord(CommsFunctions& comms) {
-    ProgramState& state = comms.state();
+int32_t ReadRecord(ProgramState& state, CommsFunctions& comms, MessageBoxes& boxes) {
     SampleRecord& record = state.Record;
     int32_t n = 0;
     try {
@@ -19,8 +18,8 @@ int32_t ReadRecord(CommsFunctions& comms) {
     } catch (const NumberedError& e) {
         // Refused before the capture command: the board would not answer it, and the wait for
         // the watchdog would end in a board failure that is not the board's.
-        comms.boxes().show(e.description(), QStringLiteral("Record Length Error"),
-                           MsgIcon::Exclamation, MsgButtons::Ok);
+        boxes.show(e.description(), QStringLiteral("Record Length Error"), MsgIcon::Exclamation,
+                   MsgButtons::Ok);
         return 0;
     }
     bool failed = false;
@@ -39,18 +38,6 @@ int32_t ReadRecord(CommsFunctions& comms) {
         }
     }
     return failed ? 0 : n;
-}
-
-bool TakeSamples(CommsFunctions& comms, RecordAnalysis& analysers) {
-    const int32_t n = ReadRecord(comms);
-    if (n == 0) {
-        comms.messages().AddItem(UploadFailureLine, 255u);
-        return false;
-    }
-    analyseCapturedRecord(comms.state(), analysers);
-    comms.messages().AddItem(samplesUploadedLine(n));
-    comms.state().CurrentSettings.DataLoaded = true;
-    return true;
 }
 
 }  // namespace rq

@@ -103,6 +103,18 @@ void writeBinaryCodes(const QString& path, const std::vector<double>& codes) {
     writeLines(path, codes, binaryLine);
 }
 
+void loadDataRecord(ProgramState& state, const QString& path) {
+    DataValues data = readDataValues(path);
+    const int16_t index = recordLengthIndex(static_cast<double>(data.values.size()));
+    SampleRecord& record = state.Record;
+    record.SampleData = std::move(data.values);
+    record.sampleDimensioned = true;
+    record.loadedNotNumbers = data.notNumbers;
+    state.CurrentSettings.MaxValue = data.MaxValue;
+    state.CurrentSettings.MinValue = data.MinValue;
+    state.CurrentSettings.NumberOfSamples = index;
+}
+
 int16_t LoadDataFile(ProgramState& state, FileDialogs& dialogs, MessageBoxes& boxes) {
     const std::optional<QString> path =
         dialogs.openFile(QStringLiteral("Load A Data File"), DataFileFilter);
@@ -110,15 +122,7 @@ int16_t LoadDataFile(ProgramState& state, FileDialogs& dialogs, MessageBoxes& bo
         return FileResult::Cancelled;
     }
     try {
-        DataValues data = readDataValues(*path);
-        const int16_t index = recordLengthIndex(static_cast<double>(data.values.size()));
-        SampleRecord& record = state.Record;
-        record.SampleData = std::move(data.values);
-        record.sampleDimensioned = true;
-        record.loadedNotNumbers = data.notNumbers;
-        state.CurrentSettings.MaxValue = data.MaxValue;
-        state.CurrentSettings.MinValue = data.MinValue;
-        state.CurrentSettings.NumberOfSamples = index;
+        loadDataRecord(state, *path);
     } catch (const NumberedError& e) {
         boxes.show(kReadFailure + QStringLiteral("\r(Error ") + formatGeneral(e.number()) +
                        QStringLiteral(": ") + e.description() + QStringLiteral(")"),
@@ -160,7 +164,7 @@ int16_t LoadFFTFile(ProgramState& state, FileDialogs& dialogs, MessageBoxes& box
     }
 }
 
-int16_t SaveRawData_Click(ProgramState& state, FileDialogs& dialogs, MessageBoxes& boxes) {
+int16_t saveRawData(ProgramState& state, FileDialogs& dialogs, MessageBoxes& boxes) {
     if (!state.Record.sampleDimensioned) {
         showNoData(boxes);
         return FileResult::Failed;
@@ -168,7 +172,7 @@ int16_t SaveRawData_Click(ProgramState& state, FileDialogs& dialogs, MessageBoxe
     return SaveDataFile(state.Record.SampleData, dialogs, boxes);
 }
 
-int16_t SaveFFTData_Click(ProgramState& state, FileDialogs& dialogs, MessageBoxes& boxes) {
+int16_t saveSpectrum(ProgramState& state, FileDialogs& dialogs, MessageBoxes& boxes) {
     if (!state.Record.fftDimensioned) {
         showNoData(boxes);
         return FileResult::Failed;
@@ -176,7 +180,7 @@ int16_t SaveFFTData_Click(ProgramState& state, FileDialogs& dialogs, MessageBoxe
     return SaveDataFile(state.Record.FFTData, dialogs, boxes);
 }
 
-int16_t mnuSaveBinary_Click(ProgramState& state, FileDialogs& dialogs, MessageBoxes& boxes) {
+int16_t saveBinaryData(ProgramState& state, FileDialogs& dialogs, MessageBoxes& boxes) {
     if (!state.Record.sampleDimensioned) {
         showNoData(boxes);
         return FileResult::Failed;

@@ -44,6 +44,9 @@ constexpr int16_t Cancelled = 1;
 constexpr int16_t Failed = 2;
 }  // namespace FileResult
 
+// A raw sample data file into the record: its codes, MaxValue / MinValue and the record-length
+// index from the item count. Raises what readDataValues raises, leaving the record as it was.
+void loadDataRecord(ProgramState& state, const QString& path);
 // "Load A Data File": the record's codes, MaxValue / MinValue and the record-length index from
 // the item count. A file that cannot be read is reported and leaves the record as it was.
 int16_t LoadDataFile(ProgramState& state, FileDialogs& dialogs, MessageBoxes& boxes);
@@ -54,8 +57,8 @@ int16_t SaveBinaryFile(const std::vector<double>& data, FileDialogs& dialogs, Me
 int16_t LoadFFTFile(ProgramState& state, FileDialogs& dialogs, MessageBoxes& boxes);
 
 // The menu actions: each refuses with "There is no data to save." before a record exists.
-int16_t SaveRawData_Click(ProgramState& state, FileDialogs& dialogs, MessageBoxes& boxes);
-int16_t SaveFFTData_Click(ProgramState& state, FileDialogs& dialogs, MessageBoxes& boxes);
-int16_t mnuSaveBinary_Click(ProgramState& state, FileDialogs& dialogs, MessageBoxes& boxes);
+int16_t saveRawData(ProgramState& state, FileDialogs& dialogs, MessageBoxes& boxes);
+int16_t saveSpectrum(ProgramState& state, FileDialogs& dialogs, MessageBoxes& boxes);
+int16_t saveBinaryData(ProgramState& state, FileDialogs& dialogs, MessageBoxes& boxes);
 
 }  // namespace rq

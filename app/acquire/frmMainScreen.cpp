@@ -5,7 +5,6 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QElapsedTimer>
 #include <QFrame>
 #include <QKeyEvent>
 #include <QLabel>
@@ -16,7 +15,6 @@
 #include <QWindow>
 #include <array>
 
-#include "acquire/Capture.h"
 #include "acquire/Conversion.h"
 #include "acquire/DataFiles.h"
 #include "buttons/VMBButton.h"
@@ -137,14 +135,60 @@ public:
     void CalcFFT(std::span<const double> data, std::vector<double>& spectrum,
                  std::optional<double> sampleFrequency) override {
         m_fft.CalcFFT(data, spectrum, sampleFrequency);
+        m_points = data.size();
     }
     void Draw(std::span<const double> data, int16_t numberOfBits) override {
         m_histogram.Draw(data, numberOfBits);
     }
+    PanelResults panel() const override { return panelResults(m_fft.analysis(), m_points); }
 
 private:
     controls::QuorFFTControl& m_fft;
     controls::QuorHistogram& m_histogram;
+    size_t m_points = 0;
+};
+
+// What the acquisition session reaches on the window.
+class frmMainScreen::SessionView : public AcquisitionView {
+public:
+    explicit SessionView(frmMainScreen& w) : m_w(w) {}
+    MainCharts& charts() override { return *m_w.m_charts; }
+    RecordAnalysis& analysis() override { return *m_w.m_analysis; }
+    MessageList& messages() override { return *m_w.QuorStatus1; }
+    MessageBoxes& boxes() override { return m_w.m_boxes; }
+    Yield& yield() override { return m_w.m_yield; }
+    void beep() override { m_w.m_beeper.beep(); }
+    void setWaitPointer(bool waiting) override {
+        if (waiting) {
+            m_w.setCursor(Qt::WaitCursor);
+        } else {
+            m_w.unsetCursor();
+        }
+    }
+    bool showsVolts() const override { return m_w.cboDisplayMode->currentIndex() == 1; }
+    // Setting the index does not run the list's handler (it follows picks only).
+    void showIntegers() override { m_w.cboDisplayMode->setCurrentIndex(0); }
+    void setDisplayModeEnabled(bool enabled) override { m_w.cboDisplayMode->setEnabled(enabled); }
+    void enableHoldZoom() override { m_w.chkHoldZoom->setEnabled(true); }
+    void showMaxMin(double largest, double smallest) override { m_w.ShowMaxMin(largest, smallest); }
+    void continuousRunStarted() override {
+        m_w.cmdSample->setEnabled(false);
+        m_w.cmdStopSampling->setEnabled(true);
+        for (QPushButton* b :
+             {m_w.cmdContSample, m_w.cmdReset, m_w.cmdQuit, m_w.cmdPowerDown, m_w.cmdPowerUp}) {
+            b->setEnabled(false);
+        }
+    }
+    void continuousRunEnded() override {
+        m_w.cmdStopSampling->setEnabled(false);
+        for (QPushButton* b : {m_w.cmdContSample, m_w.cmdReset, m_w.cmdQuit, m_w.cmdSample,
+                               m_w.cmdPowerDown, m_w.cmdPowerUp}) {
+            b->setEnabled(true);
+        }
+    }
+
+private:
+    frmMainScreen& m_w;
 };
 
 namespace {
@@ -200,6 +244,8 @@ frmMainScreen::frmMainScreen(const Environment& env)
     m_fftMembers = std::make_unique<ChartMembers>(*StripFFT);
     m_charts = std::make_unique<MainCharts>(MainCharts{*m_dsoMembers, *m_fftMembers});
     m_analysis = std::make_unique<ControlAnalysis>(*QuorFFTControl1, *QuorHistogram1);
+    m_view = std::make_unique<SessionView>(*this);
+    m_session = std::make_unique<AcquisitionSession>(m_state, *m_view, m_comms.get());
     Form_Load();
 }
 
@@ -412,7 +458,7 @@ void frmMainScreen::closeEvent(QCloseEvent* event) {
         // A handler is inside a turn of the event loop: tearing the window down now would pull
         // its widgets from under it. Stop what runs and close when it returns.
         m_closePending = true;
-        m_continuousSampling = false;
+        m_session->stopContinuousSampling();
         m_state.TimedOut = true;
         event->ignore();
         return;
@@ -660,63 +706,6 @@ void frmMainScreen::enableCaptureButtons() {
 
 // ---- Capture --------------------------------------------------------------------------------
 
-bool frmMainScreen::TakeSamples() {
-    cboDisplayMode->setEnabled(true);
-    m_timer1.setEnabled(true);
-    QElapsedTimer clock;
-    clock.start();
-    m_timings = {};
-    const int32_t n = ReadRecord(*m_comms);
-    m_timings.transfer = clock.nsecsElapsed() * 1e-9;
-    if (n == 0) {
-        m_beeper.beep();
-        QuorStatus1->AddItem(UploadFailureLine, 255u);
-        unsetCursor();
-        cmdStopSampling_Click();
-        return false;
-    }
-    captureDispatch(n);
-    QuorStatus1->AddItem(samplesUploadedLine(n));
-    cboDisplayMode->setEnabled(true);
-    m_state.CurrentSettings.DataLoaded = true;
-    chkHoldZoom->setEnabled(true);
-    unsetCursor();
-    return true;
-}
-
-void frmMainScreen::captureDispatch(int32_t n) {
-    SampleRecord& r = m_state.Record;
-    QElapsedTimer clock;
-    const auto drawing = [&] { m_timings.drawing += clock.nsecsElapsed() * 1e-9; };
-    const auto analysis = [&] { m_timings.analysis += clock.nsecsElapsed() * 1e-9; };
-    // A failing step is skipped and the next one runs.
-    const std::vector<double>& trace =
-        cboDisplayMode->currentIndex() == 1 ? r.VoltsData : r.SampleData;
-    clock.start();
-    try {
-        PlotTimeData(m_state, *m_charts, m_yield, trace, n);
-    } catch (const NumberedError&) {
-    }
-    try {
-        const auto [largest, smallest] = ScaleTimeChart(m_state, *m_dsoMembers, trace);
-        ShowMaxMin(largest, smallest);
-    } catch (const NumberedError&) {
-    }
-    drawing();
-    clock.start();
-    spectrumOfRecord(m_state, *m_analysis, m_state.CurrentSettings.SampleFreq);
-    analysis();
-    clock.start();
-    try {
-        PlotSpectrum(m_state, *m_fftMembers, m_yield, r.FFTData, n / 2);
-    } catch (const NumberedError&) {
-    }
-    drawing();
-    clock.start();
-    histogramOfRecord(m_state, *m_analysis);
-    analysis();
-}
-
 void frmMainScreen::ShowMaxMin(double largest, double smallest) {
     host::showReadOut(lblMax, formatNumber(largest, u"0.0000"));
     host::showReadOut(lblMin, formatNumber(smallest, u"0.0000"));
@@ -726,7 +715,7 @@ void frmMainScreen::cmdSample_Click() {
     Busy busy(*this);
     BoardWork work(*this);
     cmdSample->setEnabled(false);
-    TakeSamples();
+    m_session->TakeSamples();
     cmdSample->setEnabled(true);
     cmdSample->setFocus();
 }
@@ -734,28 +723,11 @@ void frmMainScreen::cmdSample_Click() {
 void frmMainScreen::cmdContSample_Click() {
     Busy busy(*this);
     BoardWork work(*this);
-    m_continuousSampling = true;
-    cmdSample->setEnabled(false);
-    cmdStopSampling->setEnabled(true);
-    for (QPushButton* b : {cmdContSample, cmdReset, cmdQuit, cmdPowerDown, cmdPowerUp}) {
-        b->setEnabled(false);
-    }
-    setCursor(Qt::WaitCursor);
-    while (m_continuousSampling) {
-        if (!TakeSamples()) {
-            m_continuousSampling = false;
-        }
-        m_yield.yield();
-    }
-    cmdStopSampling->setEnabled(false);
-    for (QPushButton* b : {cmdContSample, cmdReset, cmdQuit, cmdSample, cmdPowerDown, cmdPowerUp}) {
-        b->setEnabled(true);
-    }
-    QuorStatus1->AddItem(QStringLiteral("Continuous Sampling Stopped"));
+    m_session->sampleContinuously();
 }
 
 void frmMainScreen::cmdStopSampling_Click() {
-    m_continuousSampling = false;
+    m_session->stopContinuousSampling();
 }
 
 void frmMainScreen::cmdReset_Click() {
@@ -820,21 +792,7 @@ bool frmMainScreen::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void frmMainScreen::cboDisplayMode_Click() {
-    try {
-        SampleRecord& r = m_state.Record;
-        const int32_t n = recordLength(m_state.CurrentSettings.NumberOfSamples);
-        const bool volts = cboDisplayMode->currentIndex() == 1;
-        if (volts) {
-            ConvertToVolts(m_state.CurrentSettings, r.SampleData, r.VoltsData);
-        }
-        const std::vector<double>& trace = volts ? r.VoltsData : r.SampleData;
-        PlotTimeData(m_state, *m_charts, m_yield, trace, n);
-        const auto [largest, smallest] = ScaleTimeChart(m_state, *m_dsoMembers, trace);
-        ShowMaxMin(largest, smallest);
-        stripDSO->setSavedYTop(stripDSO->yTop());
-        stripDSO->setSavedYBottom(stripDSO->yBottom());
-    } catch (const NumberedError&) {
-    }
+    m_session->replotTimeData();
 }
 
 void frmMainScreen::chkHGrid_Click() {
@@ -924,89 +882,31 @@ void frmMainScreen::QuorFFTControl1_BHWindow() {
         return;
     }
     Busy busy(*this);
-    SampleRecord& r = m_state.Record;
-    spectrumOfRecord(m_state, *m_analysis, m_state.CurrentSettings.SampleFreq);
-    try {
-        PlotSpectrum(m_state, *m_fftMembers, m_yield, r.FFTData,
-                     static_cast<int64_t>(r.SampleData.size()) / 2);
-    } catch (const NumberedError&) {
-    }
+    m_session->recomputeSpectrum();
 }
 
 // ---- Data files -----------------------------------------------------------------------------
 
 void frmMainScreen::mnuLoadRawData_Click() {
     Busy busy(*this);
-    if (LoadDataFile(m_state, m_dialogs, m_boxes) != FileResult::Done) {
-        return;
-    }
-    fileDispatch();
-}
-
-void frmMainScreen::fileDispatch() {
-    SampleRecord& r = m_state.Record;
-    Settings& s = m_state.CurrentSettings;
-    const auto fail = [this](const DispatchFailure& f) {
-        m_boxes.show(f.message, QStringLiteral("Error"), MsgIcon::None, MsgButtons::Ok);
-    };
-    // Step 1: "Integers", through the display-mode handler, which plots and scales the codes.
-    cboDisplayMode->setCurrentIndex(0);
-    cboDisplayMode_Click();
-    cboDisplayMode->setEnabled(false);
-    // The record length the chart routines take is the index's, as 16-bit counts.
-    int64_t n = 0;
-    try {
-        n = recordLength(s.NumberOfSamples);
-        PlotTimeData(m_state, *m_charts, m_yield, r.SampleData, n, s.MaxValue, s.MinValue);
-    } catch (const NumberedError&) {
-        fail(dispatchFailure(530, 530));
-        return;
-    }
-    const int pending = convertLoadedRecord(m_state);
-    if (const std::optional<DispatchFailure> f =
-            spectrumOfLoadedRecord(m_state, *m_analysis, pending, std::nullopt)) {
-        fail(*f);
-        return;
-    }
-    try {
-        PlotSpectrum(m_state, *m_fftMembers, m_yield, r.FFTData, n / 2);
-    } catch (const NumberedError&) {
-        fail(dispatchFailure(532, 532));
-        return;
-    }
-    if (const std::optional<DispatchFailure> f = histogramOfRecord(m_state, *m_analysis)) {
-        fail(*f);
-        return;
-    }
-    reportLoadedRecord(m_state, *QuorStatus1);
-    cboDisplayMode->setEnabled(true);
-    chkHoldZoom->setEnabled(true);
+    m_session->loadRawData(m_dialogs);
 }
 
 void frmMainScreen::SaveRawData_Click() {
-    rq::SaveRawData_Click(m_state, m_dialogs, m_boxes);
+    saveRawData(m_state, m_dialogs, m_boxes);
 }
 
 void frmMainScreen::mnuSaveBinary_Click() {
-    rq::mnuSaveBinary_Click(m_state, m_dialogs, m_boxes);
+    saveBinaryData(m_state, m_dialogs, m_boxes);
 }
 
 void frmMainScreen::SaveFFTData_Click() {
-    rq::SaveFFTData_Click(m_state, m_dialogs, m_boxes);
+    saveSpectrum(m_state, m_dialogs, m_boxes);
 }
 
 void frmMainScreen::mnuLoadFFTData_Click() {
     Busy busy(*this);
-    if (LoadFFTFile(m_state, m_dialogs, m_boxes) != FileResult::Done) {
-        return;
-    }
-    const int64_t n = static_cast<int64_t>(m_state.Record.FFTData.size());
-    try {
-        PlotSpectrum(m_state, *m_fftMembers, m_yield, m_state.Record.FFTData, n);
-    } catch (const NumberedError&) {
-    }
-    QuorStatus1->AddItem(formatGeneral(static_cast<double>(n)) +
-                         QStringLiteral(" FFT Samples Read"));
+    m_session->loadFFTData(m_dialogs);
 }
 
 }  // namespace rq

@@ -7,6 +7,7 @@
 #include <QMargins>
 #include <memory>
 
+#include "acquire/AcquisitionSession.h"
 #include "acquire/Analysis.h"
 #include "acquire/ChartProcedures.h"
 #include "acquire/MainScreenRules.h"
@@ -45,8 +46,9 @@ class QuorHistogram;
 // Creating it runs the program's start-up (the port, the start values, the window's own
 // preparation, then the restore of "/GET"); closing it runs the shut-down and ends the program.
 //
-// Handlers carry their design names and stay short: the board traffic, the plotting routines
-// and the window's rules are in the core. A close that arrives while a handler is inside a turn
+// Handlers carry their design names and stay short: the capture, the continuous run and the file
+// dispatch are the acquisition session's (the window is its view), the board traffic and the
+// window's rules are in the core. A close that arrives while a handler is inside a turn
 // of the event loop (a continuous run, a capture waiting for the board, the reset's pause) is
 // held until that handler returns; it stops a continuous run and ends a capture wait.
 class frmMainScreen : public QMainWindow,
@@ -113,18 +115,16 @@ public:
         }
     }
     const MainLayout& layoutTwips() const { return m_layout; }
-    bool ContinuousSampling() const { return m_continuousSampling; }
+    bool ContinuousSampling() const { return m_session->continuousSampling(); }
     // A close arrived during a handler's turn of the event loop and waits for it.
     bool closePending() const { return m_closePending; }
 
-    // Where the last capture's time went, in seconds: the board transfer (command, wait,
-    // read-out, volts), the analysis (spectrum and histogram) and the drawing (both charts).
-    struct CaptureTimings {
-        double transfer = 0;
-        double analysis = 0;
-        double drawing = 0;
-    };
-    const CaptureTimings& lastCaptureTimings() const { return m_timings; }
+    // The capture, continuous run and file dispatch behind the window's handlers; further
+    // views follow its announcements.
+    AcquisitionSession& session() { return *m_session; }
+    const AcquisitionSession::CaptureTimings& lastCaptureTimings() const {
+        return m_session->lastCaptureTimings();
+    }
 
 public Q_SLOTS:
     void cmdSample_Click();
@@ -172,6 +172,7 @@ private:
     class BoardWork;
     class ChartMembers;
     class ControlAnalysis;
+    class SessionView;
 
     QRect outerTwips() const;
     void setOuterTwips(const QRect& twips);
@@ -185,11 +186,8 @@ private:
     void Form_Unload();
     void applyLayout();
     void applyPortMenus();
-    bool TakeSamples();
     // Power down (20) or up (22), with the line that says it worked.
     void powerCommand(int16_t commandCode, const QString& done);
-    void captureDispatch(int32_t n);
-    void fileDispatch();
     void ShowMaxMin(double largest, double smallest);
     void showCursorText(const QString& text);
     void busyEnded();
@@ -209,14 +207,14 @@ private:
     std::unique_ptr<ChartMembers> m_fftMembers;
     std::unique_ptr<MainCharts> m_charts;
     std::unique_ptr<ControlAnalysis> m_analysis;
+    std::unique_ptr<SessionView> m_view;
+    std::unique_ptr<AcquisitionSession> m_session;
     MainLayout m_layout;
     QRect m_outer;               // the outer frame asked for last, in twips
     QMargins m_frame;            // the frame it was laid out with
     bool m_framePending = true;  // laid out without a frame: again when one turns up
     bool m_shown = false;
 
-    CaptureTimings m_timings;
-    bool m_continuousSampling = false;
     int m_busy = 0;
     // Captures, continuous runs and resets in progress, and the states of the file items they
     // make unavailable, as they were before the first of them began.

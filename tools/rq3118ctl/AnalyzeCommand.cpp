@@ -3,10 +3,12 @@
 #include <QFileInfo>
 #include <algorithm>
 
-#include "acquire/Conversion.h"
+#include "acquire/AcquisitionSession.h"
 #include "acquire/DataFiles.h"
+#include "acquire/ScreenlessView.h"
 #include "common/BasicText.h"
 #include "common/NumberedError.h"
+#include "common/QtHost.h"
 #include "fft/SpectrumReadOuts.h"
 #include "rq3118ctl/AnalysisResult.h"
 #include "rq3118ctl/Arguments.h"
@@ -107,14 +109,7 @@ int runAnalyze(const QStringList& argv) {
 
     const QString path = args.positional().first();
     try {
-        rq::DataValues data = rq::readDataValues(path);
-        state.Record.SampleData = std::move(data.values);
-        state.Record.sampleDimensioned = true;
-        state.Record.loadedNotNumbers = data.notNumbers;
-        s.MaxValue = data.MaxValue;
-        s.MinValue = data.MinValue;
-        s.NumberOfSamples =
-            rq::recordLengthIndex(static_cast<double>(state.Record.SampleData.size()));
+        rq::loadDataRecord(state, path);
     } catch (const rq::NumberedError& e) {
         printErr(QStringLiteral("%1: cannot be read as a data file (error %2: %3)")
                      .arg(path, rq::formatGeneral(e.number()), e.description()));
@@ -122,14 +117,18 @@ int runAnalyze(const QStringList& argv) {
         return ExitRefused;
     }
 
-    if (const std::optional<rq::DispatchFailure> failure =
-            rq::analyseLoadedRecord(state, analysers, rate)) {
+    // The dispatch's box is told below, once; the board link is not used.
+    ConsoleMessageList messages;
+    ConsoleMessageBoxes quiet;
+    quiet.quiet = true;
+    rq::EventLoopYield yield;
+    rq::ScreenlessView view(analysers, messages, quiet, yield);
+    rq::AcquisitionSession session(state, view);
+    if (const std::optional<rq::DispatchFailure> failure = session.dispatchLoadedRecord(rate)) {
         printErr(failure->message);
         setFailure(failure->number, QStringLiteral("RQ3118"), failure->message);
         return ExitRefused;
     }
-    ConsoleMessageList messages;
-    rq::reportLoadedRecord(state, messages);
     if (const auto out = args.value(QStringLiteral("spectrum-out"))) {
         try {
             rq::writeDataValues(*out, state.Record.FFTData);

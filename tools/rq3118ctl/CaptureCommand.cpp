@@ -2,9 +2,10 @@
 #include <QCoreApplication>
 #include <memory>
 
-#include "acquire/Capture.h"
+#include "acquire/AcquisitionSession.h"
 #include "acquire/Conversion.h"
 #include "acquire/DataFiles.h"
+#include "acquire/ScreenlessView.h"
 #include "board/DspProgram.h"
 #include "board/ResetBoard.h"
 #include "board/WindowsVersion.h"
@@ -247,8 +248,10 @@ int runCapture(const QStringList& argv) {
     if (simulated) {
         figures.setKnownLevel(simSettings(args, configured).converter.toneLevel);
     }
+    rq::ScreenlessView view(analysers, messages, boxes, yield);
+    rq::AcquisitionSession session(state, view, &comms);
     for (int k = 1; k <= records; ++k) {
-        if (!rq::TakeSamples(comms, analysers)) {
+        if (!session.TakeSamples()) {
             setFailure(517, QStringLiteral("TakeSamples"),
                        QStringLiteral("record %1: %2").arg(k).arg(messages.last));
             return finish(ExitBoard);

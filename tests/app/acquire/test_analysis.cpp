@@ -9,8 +9,10 @@
 #include <cmath>
 
 #include "Fakes.h"
+#include "acquire/AcquisitionSession.h"
 #include "acquire/Analysis.h"
 #include "acquire/DataFiles.h"
+#include "acquire/ScreenlessView.h"
 
 using namespace rq;
 
@@ -29,12 +31,16 @@ struct Dispatch {
     Analysers analysers;
     test::FakeFileDialogs dialogs;
     test::FakeMessageBoxes boxes;
+    test::FakeMessageList messages;
+    test::FakeYield yield;
+    ScreenlessView view{analysers, messages, boxes, yield};
+    AcquisitionSession session{state, view};
     QTemporaryDir dir;
 
     std::optional<DispatchFailure> load(std::vector<double> codes) {
         state.Record.SampleData = std::move(codes);
         state.Record.sampleDimensioned = true;
-        return analyseLoadedRecord(state, analysers, std::nullopt);
+        return session.dispatchLoadedRecord();
     }
     // "S&ave FFT Data" into a file; what it wrote, or nothing when it refused.
     std::optional<QByteArray> saveSpectrum() {
@@ -42,7 +48,7 @@ struct Dispatch {
         QFile::remove(path);
         dialogs.answers.push_back(path);
         boxes.shown.clear();
-        SaveFFTData_Click(state, dialogs, boxes);
+        rq::saveSpectrum(state, dialogs, boxes);
         QFile f(path);
         if (!f.open(QIODevice::ReadOnly)) {
             return std::nullopt;
@@ -113,12 +119,16 @@ TEST(FileDispatch, OnlyAPendingConversionOrTheHistogramStopsIt) {
 TEST(CaptureDispatch, SpectrumThatFailsDoesNotMakeFFTDataSaveable) {
     Dispatch d;
     d.state.CurrentSettings.SampleFreq = 100000;
+    const auto analyse = [&d] {
+        spectrumOfRecord(d.state, d.analysers, d.state.CurrentSettings.SampleFreq);
+        histogramOfRecord(d.state, d.analysers);
+    };
     d.state.Record.SampleData = std::vector<double>(256, 0.0);
-    analyseCapturedRecord(d.state, d.analysers);
+    analyse();
     EXPECT_FALSE(d.state.Record.fftDimensioned);
     EXPECT_EQ(d.analysers.histogram.results[0], "256");
     d.state.Record.SampleData = tone(256);
-    analyseCapturedRecord(d.state, d.analysers);
+    analyse();
     EXPECT_TRUE(d.state.Record.fftDimensioned);
     EXPECT_EQ(d.state.Record.FFTData.size(), 128u);
 }

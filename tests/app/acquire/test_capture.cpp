@@ -4,7 +4,8 @@
 #include <gtest/gtest.h>
 
 #include "SimLink.h"
-#include "acquire/Capture.h"
+#include "acquire/AcquisitionSession.h"
+#include "acquire/ScreenlessView.h"
 #include "board/DspProgram.h"
 #include "board/ResetBoard.h"
 
@@ -14,6 +15,8 @@ namespace {
 
 struct Board : test::SimLink {
     Analysers analysers;
+    ScreenlessView view{analysers, messages, boxes, yield};
+    AcquisitionSession session{state, view, &comms};
     explicit Board(const SimBoardSettings& s = test::immediateSettings()) : SimLink(s) {
         state.BoardClock.setCrystalFrequency(40000000);
         state.BoardClock.setSampleFrequency(100000);
@@ -36,7 +39,7 @@ TEST(TakeSamples, RecordArrivesWithItsAnalysisAndLine) {
         Board b;
         ASSERT_EQ(b.loaded, DspResult::Started);
         b.state.CurrentSettings.NumberOfSamples = index;
-        ASSERT_TRUE(TakeSamples(b.comms, b.analysers));
+        ASSERT_TRUE(b.session.TakeSamples());
         const size_t n = size_t{256} << index;
         EXPECT_EQ(b.state.Record.SampleData.size(), n);
         EXPECT_EQ(b.state.Record.VoltsData.size(), n);
@@ -52,7 +55,7 @@ TEST(TakeSamples, IndexTheBoardCannotCaptureIsRefusedBeforeAnyTraffic) {
         Board b;
         const int64_t commands = b.board.commandCount();
         b.state.CurrentSettings.NumberOfSamples = index;
-        EXPECT_FALSE(TakeSamples(b.comms, b.analysers));
+        EXPECT_FALSE(b.session.TakeSamples());
         EXPECT_EQ(b.board.commandCount(), commands);
         EXPECT_EQ(b.yield.count, 0);  // no wait for the watchdog
         ASSERT_EQ(b.boxes.shown.size(), 1u);
@@ -68,7 +71,7 @@ TEST(TakeSamples, IndexTheBoardCannotCaptureIsRefusedBeforeAnyTraffic) {
 TEST(TakeSamples, CaptureThatTimesOutAnalysesNothing) {
     Board b(test::withFaults(test::immediateSettings(), "endless-capture"));
     b.tickAfterYields = 50;
-    EXPECT_FALSE(TakeSamples(b.comms, b.analysers));
+    EXPECT_FALSE(b.session.TakeSamples());
     EXPECT_EQ(b.messages.texts(), QStringList{"Data Upload Failure"});
     EXPECT_TRUE(b.state.Record.FFTData.empty());
     EXPECT_FALSE(b.state.CurrentSettings.DataLoaded);

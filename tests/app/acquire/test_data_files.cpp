@@ -108,7 +108,7 @@ TEST_F(DataFilesTest, SaveWritesTheWholeRecordAndItRoundTrips) {
     state.Record.sampleDimensioned = true;
     const QString path = dir.filePath("saved.dat");
     dialogs.answers = {path};
-    EXPECT_EQ(SaveRawData_Click(state, dialogs, boxes), FileResult::Done);
+    EXPECT_EQ(saveRawData(state, dialogs, boxes), FileResult::Done);
     EXPECT_EQ(dialogs.asked.back().title, "Save FFT Data");
     EXPECT_TRUE(dialogs.asked.back().promptOverwrite);
     const QByteArray text = read(path);
@@ -147,8 +147,7 @@ TEST_F(DataFilesTest, SavesOnAFullDiskFailWithTheBoxAndLeaveTheOldFile) {
     };
     using Menu = int16_t (*)(ProgramState&, FileDialogs&, MessageBoxes&);
     for (const char* name : {"run1.dat", "new.dat"}) {
-        for (Menu menu :
-             {Menu(SaveRawData_Click), Menu(SaveFFTData_Click), Menu(mnuSaveBinary_Click)}) {
+        for (Menu menu : {Menu(saveRawData), Menu(saveSpectrum), Menu(saveBinaryData)}) {
             EXPECT_EQ(save(menu, name), FileResult::Failed) << name;
             ASSERT_EQ(boxes.shown.size(), 1u) << name;
             EXPECT_EQ(boxes.shown[0].text,
@@ -161,7 +160,7 @@ TEST_F(DataFilesTest, SavesOnAFullDiskFailWithTheBoxAndLeaveTheOldFile) {
     EXPECT_EQ(fs.entries(), QStringList{"run1.dat"});
     // With room again the same save writes the whole record.
     fs.drain();
-    EXPECT_EQ(save(SaveRawData_Click, "run1.dat"), FileResult::Done);
+    EXPECT_EQ(save(saveRawData, "run1.dat"), FileResult::Done);
     EXPECT_EQ(fs.read("run1.dat"), lines(1024, "2047.000000"));
 }
 
@@ -179,9 +178,9 @@ TEST_F(DataFilesTest, ItemsWithoutANumberAreCountedAndReadAsZero) {
 }
 
 TEST_F(DataFilesTest, NothingToSaveBeforeARecordExists) {
-    EXPECT_EQ(SaveRawData_Click(state, dialogs, boxes), FileResult::Failed);
-    EXPECT_EQ(SaveFFTData_Click(state, dialogs, boxes), FileResult::Failed);
-    EXPECT_EQ(mnuSaveBinary_Click(state, dialogs, boxes), FileResult::Failed);
+    EXPECT_EQ(saveRawData(state, dialogs, boxes), FileResult::Failed);
+    EXPECT_EQ(saveSpectrum(state, dialogs, boxes), FileResult::Failed);
+    EXPECT_EQ(saveBinaryData(state, dialogs, boxes), FileResult::Failed);
     ASSERT_EQ(boxes.shown.size(), 3u);
     EXPECT_EQ(boxes.shown[0].text, "There is no data to save.");
     EXPECT_EQ(boxes.shown[0].title, "");
@@ -201,7 +200,7 @@ TEST_F(DataFilesTest, BinaryLinesShowSixteenBitsMostSignificantFirst) {
     state.Record.SampleData = {0, -1};
     state.Record.sampleDimensioned = true;
     dialogs.answers = {dir.filePath("b.dat")};
-    EXPECT_EQ(mnuSaveBinary_Click(state, dialogs, boxes), FileResult::Done);
+    EXPECT_EQ(saveBinaryData(state, dialogs, boxes), FileResult::Done);
     EXPECT_EQ(read(dir.filePath("b.dat")), "0000000000000000\r\n1111111111111111\r\n");
 }
 

@@ -364,6 +364,45 @@ TEST_F(MainWindowTest, CursorReadOutsWhileDataIsLoaded) {
     EXPECT_EQ(mode->currentIndex(), 1);
 }
 
+// The session behind the window announces what the panel shows, and only for a record that was
+// analysed to the end.
+TEST_F(MainWindowTest, AnnouncementsCarryTheRecordAndThePanelsResults) {
+    start();
+    load();
+    std::vector<AnalysedRecord> records;
+    std::vector<AnalysedSpectrum> spectra;
+    QObject::connect(&window->session(), &AcquisitionSession::recordAnalysed,
+                     [&](const AnalysedRecord& r) { records.push_back(r); });
+    QObject::connect(&window->session(), &AcquisitionSession::spectrumRecomputed,
+                     [&](const AnalysedSpectrum& s) { spectra.push_back(s); });
+    click("cmdSample");
+    ASSERT_EQ(records.size(), 1u);
+    const auto* fft = child<controls::QuorFFTControl>("QuorFFTControl1");
+    EXPECT_EQ(records[0].record.SampleData, state->Record.SampleData);
+    EXPECT_EQ(records[0].record.FFTData, state->Record.FFTData);
+    EXPECT_EQ(records[0].sampleRate, state->CurrentSettings.SampleFreq);
+    EXPECT_EQ(records[0].clockRate, state->BoardClock.actualSampleRate());
+    EXPECT_EQ(records[0].panel.snr, fft->SNR());
+    EXPECT_EQ(records[0].panel.thd, fft->THD());
+    EXPECT_EQ(formatNumber(records[0].panel.frequency, u"0.0") + "Hz",
+              child<QLabel>("lblFREQvalue")->text());
+
+    // The panel's windowing: a new spectrum, not a new record.
+    QTest::mouseClick(child<QCheckBox>("chkBHwindow"), Qt::LeftButton);
+    EXPECT_EQ(records.size(), 1u);
+    ASSERT_EQ(spectra.size(), 1u);
+    EXPECT_EQ(spectra[0].spectrum, state->Record.FFTData);
+    EXPECT_EQ(spectra[0].panel.snr, fft->SNR());
+
+    // A dispatch that ends at its box announces nothing; one that runs to its end does.
+    loadRawData(writeData("one.dat", {2048}));
+    EXPECT_EQ(records.size(), 1u);
+    loadRawData(writeData("codes.dat", records[0].record.SampleData));
+    ASSERT_EQ(records.size(), 2u);
+    EXPECT_EQ(records[1].sampleRate, 100000.0);
+    EXPECT_EQ(records[1].record.SampleData, records[0].record.SampleData);
+}
+
 TEST_F(MainWindowTest, FileDispatchAndItsBoxes) {
     start();
     // One value: its spectrum fails quietly, its histogram divides by zero.
