@@ -51,24 +51,29 @@ void AcquisitionSession::captureDispatch(int32_t n) {
     const auto analysing = [&] { m_timings.analysis += clock.nsecsElapsed() * 1e-9; };
     // A failing step is skipped and the next one runs.
     const std::vector<double>& trace = m_view.showsVolts() ? r.VoltsData : r.SampleData;
+    const bool draws = m_view.draws();
     clock.start();
-    try {
-        PlotTimeData(m_state, charts, m_view.yield(), trace, n);
-    } catch (const NumberedError&) {
-    }
-    try {
-        const auto [largest, smallest] = ScaleTimeChart(m_state, charts.dso, trace);
-        m_view.showMaxMin(largest, smallest);
-    } catch (const NumberedError&) {
+    if (draws) {
+        try {
+            PlotTimeData(m_state, charts, m_view.yield(), trace, n);
+        } catch (const NumberedError&) {
+        }
+        try {
+            const auto [largest, smallest] = ScaleTimeChart(m_state, charts.dso, trace);
+            m_view.showMaxMin(largest, smallest);
+        } catch (const NumberedError&) {
+        }
     }
     drawing();
     clock.start();
     spectrumOfRecord(m_state, analysis, m_state.CurrentSettings.SampleFreq);
     analysing();
     clock.start();
-    try {
-        PlotSpectrum(m_state, charts.fft, m_view.yield(), r.FFTData, n / 2);
-    } catch (const NumberedError&) {
+    if (draws) {
+        try {
+            PlotSpectrum(m_state, charts.fft, m_view.yield(), r.FFTData, n / 2);
+        } catch (const NumberedError&) {
+        }
     }
     drawing();
     clock.start();
@@ -91,6 +96,9 @@ void AcquisitionSession::sampleContinuously() {
 }
 
 void AcquisitionSession::replotTimeData() {
+    if (!m_view.draws()) {
+        return;
+    }
     try {
         SampleRecord& r = m_state.Record;
         MainCharts& charts = m_view.charts();
@@ -126,27 +134,32 @@ std::optional<DispatchFailure> AcquisitionSession::dispatchLoadedRecord(
         m_view.boxes().show(f.message, QStringLiteral("Error"), MsgIcon::None, MsgButtons::Ok);
         return f;
     };
+    const bool draws = m_view.draws();
     // Step 1: "Integers", through the display mode's replot, which plots and scales the codes.
     m_view.showIntegers();
     replotTimeData();
     m_view.setDisplayModeEnabled(false);
     // The record length the chart routines take is the index's, as 16-bit counts.
     int64_t n = 0;
-    try {
-        n = recordLength(s.NumberOfSamples);
-        PlotTimeData(m_state, charts, m_view.yield(), r.SampleData, n, s.MaxValue, s.MinValue);
-    } catch (const NumberedError&) {
-        return fail(dispatchFailure(530, 530));
+    if (draws) {
+        try {
+            n = recordLength(s.NumberOfSamples);
+            PlotTimeData(m_state, charts, m_view.yield(), r.SampleData, n, s.MaxValue, s.MinValue);
+        } catch (const NumberedError&) {
+            return fail(dispatchFailure(530, 530));
+        }
     }
     const int pending = convertLoadedRecord(m_state);
     if (const std::optional<DispatchFailure> f =
             spectrumOfLoadedRecord(m_state, analysis, pending, sampleFrequency)) {
         return fail(*f);
     }
-    try {
-        PlotSpectrum(m_state, charts.fft, m_view.yield(), r.FFTData, n / 2);
-    } catch (const NumberedError&) {
-        return fail(dispatchFailure(532, 532));
+    if (draws) {
+        try {
+            PlotSpectrum(m_state, charts.fft, m_view.yield(), r.FFTData, n / 2);
+        } catch (const NumberedError&) {
+            return fail(dispatchFailure(532, 532));
+        }
     }
     if (const std::optional<DispatchFailure> f = histogramOfRecord(m_state, analysis)) {
         return fail(*f);
@@ -163,9 +176,11 @@ bool AcquisitionSession::loadFFTData(FileDialogs& dialogs) {
         return false;
     }
     const int64_t n = static_cast<int64_t>(m_state.Record.FFTData.size());
-    try {
-        PlotSpectrum(m_state, m_view.charts().fft, m_view.yield(), m_state.Record.FFTData, n);
-    } catch (const NumberedError&) {
+    if (m_view.draws()) {
+        try {
+            PlotSpectrum(m_state, m_view.charts().fft, m_view.yield(), m_state.Record.FFTData, n);
+        } catch (const NumberedError&) {
+        }
     }
     m_view.messages().AddItem(formatGeneral(static_cast<double>(n)) +
                               QStringLiteral(" FFT Samples Read"));
@@ -178,10 +193,12 @@ void AcquisitionSession::recomputeSpectrum() {
     }
     SampleRecord& r = m_state.Record;
     spectrumOfRecord(m_state, m_view.analysis(), m_state.CurrentSettings.SampleFreq);
-    try {
-        PlotSpectrum(m_state, m_view.charts().fft, m_view.yield(), r.FFTData,
-                     static_cast<int64_t>(r.SampleData.size()) / 2);
-    } catch (const NumberedError&) {
+    if (m_view.draws()) {
+        try {
+            PlotSpectrum(m_state, m_view.charts().fft, m_view.yield(), r.FFTData,
+                         static_cast<int64_t>(r.SampleData.size()) / 2);
+        } catch (const NumberedError&) {
+        }
     }
     // Copies are made only for someone listening: a continuous run must not pay for them.
     if (isSignalConnected(QMetaMethod::fromSignal(&AcquisitionSession::spectrumRecomputed))) {

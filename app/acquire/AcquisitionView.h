@@ -12,6 +12,9 @@ class AcquisitionView {
 public:
     virtual ~AcquisitionView() = default;
 
+    // Whether the view draws: a view without a screen has no charts, and the sequences skip
+    // their plotting steps (and what only the plotting can fail) for it.
+    virtual bool draws() const { return true; }
     virtual MainCharts& charts() = 0;
     virtual RecordAnalysis& analysis() = 0;
     virtual MessageList& messages() = 0;

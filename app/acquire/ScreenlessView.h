@@ -29,14 +29,15 @@ private:
 };
 
 // The session's view for a host without a screen (the command-line front end, the soak): the
-// analysis, message list, boxes and yield it is given; integers shown; no charts, pointer,
-// buttons or beep.
+// analysis, message list, boxes and yield it is given; integers shown; nothing drawn, and no
+// pointer, buttons or beep.
 class ScreenlessView : public AcquisitionView {
 public:
     ScreenlessView(RecordAnalysis& analysis, MessageList& messages, MessageBoxes& boxes,
                    Yield& yield)
         : m_analysis(analysis), m_messages(messages), m_boxes(boxes), m_yield(yield) {}
 
+    bool draws() const override { return false; }
     MainCharts& charts() override { return m_charts; }
     RecordAnalysis& analysis() override { return m_analysis; }
     MessageList& messages() override { return m_messages; }

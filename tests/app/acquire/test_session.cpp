@@ -21,6 +21,7 @@ namespace {
 struct FakeView : ScreenlessView {
     FakeView(RecordAnalysis& a, MessageList& m, MessageBoxes& b, Yield& y)
         : ScreenlessView(a, m, b, y) {}
+    bool draws() const override { return true; }
     void beep() override { ++beeps; }
     void setWaitPointer(bool waiting) override { waitPointer = waiting; }
     bool showsVolts() const override { return volts; }
@@ -213,6 +214,21 @@ TEST(SessionFileDispatch, RecordLengthTheChartsCannotTakeStopsAtTheFirstPlot) {
     EXPECT_EQ(f->message, "Error 530:530 occured while attempting to graph data");
     EXPECT_TRUE(s.state.Record.FFTData.empty());
     EXPECT_TRUE(s.records.empty());
+}
+
+TEST(SessionFileDispatch, AViewWithoutAScreenTakesARecordTheChartsCouldNot) {
+    Session s;
+    ScreenlessView screenless{s.analysers, s.messages, s.boxes, s.yield};
+    AcquisitionSession session{s.state, screenless};
+    int announced = 0;
+    QObject::connect(&session, &AcquisitionSession::recordAnalysed,
+                     [&](const AnalysedRecord&) { ++announced; });
+    s.state.Record.SampleData = tone(32768, 64);
+    s.state.CurrentSettings.NumberOfSamples = 7;
+    EXPECT_FALSE(session.dispatchLoadedRecord().has_value());
+    EXPECT_TRUE(s.boxes.shown.empty());
+    EXPECT_EQ(s.messages.texts(), QStringList{"32768 Data Samples Read"});
+    EXPECT_EQ(announced, 1);
 }
 
 TEST(SessionFiles, LoadedSpectrumIsPlottedButNotAnnounced) {
