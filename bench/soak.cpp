@@ -79,7 +79,7 @@ int main(int argc, char* argv[]) {
     rq::QtWatchdogTimer timer([&state] { state.TimedOut = true; });
     QuietList messages;
     NoBoxes boxes;
-    rq::CommsFunctions comms(state, board, yield, timer, messages, boxes);
+    rq::CommsFunctions comms(rq::linkStateOf(state), board, yield, timer, messages, boxes);
     // The setup window's Load of the example configuration (100000 Hz) and program.
     rq::ResetNotifications windows;
     ExampleLoad example(rq::recordLengthIndex(samples));

@@ -29,8 +29,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     rq::fuzz::Timer timer;
     rq::fuzz::Messages messages;
     rq::fuzz::Boxes boxes;
-    rq::CommsFunctions comms(state, board, yield, timer, messages, boxes);
-    RQ_FUZZ_CHECK(rq::LoadDSPProgram(comms) == rq::DspResult::Started);
+    rq::CommsFunctions comms(rq::linkStateOf(state), board, yield, timer, messages, boxes);
+    RQ_FUZZ_CHECK(rq::LoadDSPProgram(state, comms) == rq::DspResult::Started);
     RQ_FUZZ_CHECK(board.state() == rq::SimBoard::State::Running);
     RQ_FUZZ_CHECK(board.programWords().size() == static_cast<size_t>(file.words.size()));
     for (qsizetype i = 0; i < file.words.size(); ++i) {

@@ -238,8 +238,8 @@ frmMainScreen::frmMainScreen(const Environment& env)
     setFont(host::designFont());
     createControls();
     createMenus();
-    m_comms = std::make_unique<CommsFunctions>(m_state, *env.port, m_yield, m_timer1, *QuorStatus1,
-                                               m_boxes);
+    m_comms = std::make_unique<CommsFunctions>(linkStateOf(m_state), *env.port, m_yield, m_timer1,
+                                               *QuorStatus1, m_boxes);
     m_dsoMembers = std::make_unique<ChartMembers>(*stripDSO);
     m_fftMembers = std::make_unique<ChartMembers>(*StripFFT);
     m_charts = std::make_unique<MainCharts>(MainCharts{*m_dsoMembers, *m_fftMembers});
@@ -733,7 +733,7 @@ void frmMainScreen::cmdStopSampling_Click() {
 void frmMainScreen::cmdReset_Click() {
     Busy busy(*this);
     BoardWork work(*this);
-    ResetBoard(*m_comms, *this);
+    ResetBoard(m_state, *m_comms, *this);
 }
 
 void frmMainScreen::powerCommand(int16_t commandCode, const QString& done) {

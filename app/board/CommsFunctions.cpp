@@ -1,5 +1,7 @@
 #include "board/CommsFunctions.h"
 
+#include "state/ProgramState.h"
+
 #include <algorithm>
 
 #include "board/WindowsVersion.h"
@@ -30,7 +32,13 @@ const char* const kReadSource = "EPP Read";
 const char* const kReadTimeout = "EPP Read Timeout";
 }  // namespace
 
-CommsFunctions::CommsFunctions(ProgramState& state, ParallelPortLibrary& port, Yield& yield,
+BoardLinkState linkStateOf(ProgramState& state) {
+    const Settings& s = state.CurrentSettings;
+    return {state.PortAddress, s.EchoComms,  s.NumberOfSamples, s.SampleFreq,
+            s.NumberOfBits,    s.DataFormat, state.BoardClock,  state.TimedOut};
+}
+
+CommsFunctions::CommsFunctions(const BoardLinkState& state, ParallelPortLibrary& port, Yield& yield,
                                WatchdogTimer& timer, MessageList& messages, MessageBoxes& boxes)
     : m_state(state),
       m_port(port),
@@ -94,13 +102,13 @@ int16_t CommsFunctions::WaitForReady() {
         if (!m_timer.isEnabled()) {
             m_timer.setEnabled(true);
         }
-        const int16_t port = m_state.PortAddress;
+        const int16_t port = m_state.portAddress;
         const int16_t controlAddress = controlOf(port);
         const int16_t statusAddress = statusOf(port);
         const int16_t c = static_cast<int16_t>(InPort(m_port, controlAddress) & kKeptControlBits);
         OutPort(m_port, controlAddress, c);
         // A flag already set on entry skips both waits; one raised while waiting is a time-out.
-        const bool timedOutOnEntry = m_state.TimedOut;
+        const bool timedOutOnEntry = m_state.timedOut;
 
         // A capture lasts from a fraction of a millisecond to half a minute. The first polls of
         // each phase only yield; after them each turn may wait up to a millisecond for an
@@ -116,12 +124,12 @@ int16_t CommsFunctions::WaitForReady() {
         int polls = 0;
         bool busy = true;  // the first pass takes the line as busy
         for (;;) {
-            if (!busy || m_state.TimedOut) {
+            if (!busy || m_state.timedOut) {
                 break;
             }
             busy = (InPort(m_port, statusAddress) & kBusy) != 0;
             turn(polls);
-            if (m_state.TimedOut) {
+            if (m_state.timedOut) {
                 throw fail();
             }
         }
@@ -135,14 +143,14 @@ int16_t CommsFunctions::WaitForReady() {
             if (busy) {
                 break;
             }
-            if (m_state.TimedOut) {
+            if (m_state.timedOut) {
                 if (timedOutOnEntry) {
                     break;
                 }
                 throw fail();
             }
             busy = (InPort(m_port, statusAddress) & kBusy) != 0;
-            if (m_state.TimedOut) {
+            if (m_state.timedOut) {
                 throw fail();
             }
             turn(polls);
@@ -170,7 +178,7 @@ bool isTransferError(const NumberedError& e, int a, int b) {
 }  // namespace
 
 void CommsFunctions::SendCommand(int16_t firstByte, int32_t word1, int16_t commandCode) {
-    if (m_state.CurrentSettings.EchoComms) {
+    if (m_state.echoComms) {
         m_messages.AddItem(QStringLiteral("Sent:") + hexPadded(firstByte, 2, 16) +
                            hexPadded(word1, 4, 32) + hexPadded(commandCode, 2, 16));
     }
@@ -183,7 +191,7 @@ void CommsFunctions::SendCommand(int16_t firstByte, int32_t word1, int16_t comma
                  {high, "Send Command Failed on Word1 High Byte"},
                  {low, "Send Command Failed on Word1 Low Byte"},
                  {commandCode, "Send Command Failed on Byte2"}};
-    const int16_t port = m_state.PortAddress;
+    const int16_t port = m_state.portAddress;
     for (const auto& byte : frame) {
         try {
             EPPWrite(port, static_cast<int16_t>(byte.value & 0xFFFF));
@@ -201,7 +209,7 @@ int32_t CommsFunctions::ReadValue() {
     const auto fail = [] {
         return NumberedError(518, QStringLiteral("ReadValue"), QStringLiteral("ReadValue Error"));
     };
-    const int16_t port = m_state.PortAddress;
+    const int16_t port = m_state.portAddress;
     int32_t high = 0;
     int32_t low = 0;
     try {
@@ -226,8 +234,7 @@ int CommsFunctions::captureTimeoutMs(int32_t sampleFreq) {
 }
 
 void CommsFunctions::ReadData(int32_t count, std::vector<double>& data) {
-    const Settings& settings = m_state.CurrentSettings;
-    const ClockSettings& clock = m_state.BoardClock;
+    const ClockSettings& clock = m_state.clock;
     const int32_t period = clock.TPeriodHigh() * 256 + clock.TPeriodLow();
     // The period travels as a 16-bit word; a longer one (a very low sample frequency) would be
     // sent wrong, and a negative one (a frequency above the crystal, or no crystal at all) means
@@ -264,7 +271,7 @@ void CommsFunctions::ReadData(int32_t count, std::vector<double>& data) {
     const int32_t word = period | protocol::PeriodWordSetBits;
 
     try {
-        SendCommand(settings.NumberOfSamples, word, protocol::CmdCapture);
+        SendCommand(m_state.numberOfSamples, word, protocol::CmdCapture);
     } catch (const NumberedError& e) {
         m_boxes.show(QStringLiteral("Velmar Board failed to respond to a command.\rA reset may "
                                     "be necessary"),
@@ -272,9 +279,9 @@ void CommsFunctions::ReadData(int32_t count, std::vector<double>& data) {
         throw;
     }
 
-    m_timer.setInterval(captureTimeoutMs(settings.SampleFreq));
+    m_timer.setInterval(captureTimeoutMs(m_state.sampleFreq));
     m_timer.setEnabled(true);
-    m_state.TimedOut = false;
+    m_state.timedOut = false;
     try {
         WaitForReady();
     } catch (const NumberedError&) {
@@ -284,7 +291,7 @@ void CommsFunctions::ReadData(int32_t count, std::vector<double>& data) {
     m_timer.setEnabled(false);
 
     data.assign(static_cast<size_t>(std::max(count, 0)), 0.0);
-    const int bits = settings.NumberOfBits;
+    const int bits = m_state.numberOfBits;
     const int64_t mask = bits <= 0 ? 0 : (bits >= 32 ? 0xFFFFFFFFLL : (1LL << bits) - 1);
     const int64_t half = bits <= 0 ? 0 : (bits >= 32 ? 0x80000000LL : 1LL << (bits - 1));
     for (int32_t i = 0; i < count; ++i) {
@@ -296,7 +303,7 @@ void CommsFunctions::ReadData(int32_t count, std::vector<double>& data) {
             failed = true;
         }
         v &= mask;
-        if (settings.DataFormat == 1 && bits > 0 && v >= half) {
+        if (m_state.dataFormat == 1 && bits > 0 && v >= half) {
             v -= 2 * half;
         }
         data[static_cast<size_t>(i)] = static_cast<double>(v);
@@ -309,7 +316,7 @@ void CommsFunctions::ReadData(int32_t count, std::vector<double>& data) {
 }
 
 void CommsFunctions::PulseControlLines() {
-    const int16_t control = controlOf(m_state.PortAddress);
+    const int16_t control = controlOf(m_state.portAddress);
     const int16_t c = static_cast<int16_t>(InPort(m_port, control) & kKeptControlBits);
     OutPort(m_port, control, c);
     OutPort(m_port, control, static_cast<int16_t>(c | kResetPulse));
@@ -327,7 +334,7 @@ void CommsFunctions::SendResetCommand() {
 void CommsFunctions::SendProgramLength(int16_t n) {
     const int16_t high = static_cast<int16_t>(n / 256);
     const int16_t low = static_cast<int16_t>(n - high * 256);
-    const int16_t port = m_state.PortAddress;
+    const int16_t port = m_state.portAddress;
     try {
         EPPWrite(port, high);
     } catch (const NumberedError&) {
@@ -343,7 +350,7 @@ void CommsFunctions::SendProgramLength(int16_t n) {
 }
 
 void CommsFunctions::SendPacket(const QString& word) {
-    const int16_t port = m_state.PortAddress;
+    const int16_t port = m_state.portAddress;
     const auto byteAt = [&word](qsizetype start) {
         return static_cast<int16_t>(word.mid(start, 2).toInt(nullptr, 16));
     };

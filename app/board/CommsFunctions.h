@@ -6,9 +6,28 @@
 
 #include "common/HostInterfaces.h"
 #include "parport/ParallelPortLibrary.h"
-#include "state/ProgramState.h"
+#include "state/ClockSettings.h"
 
 namespace rq {
+
+struct ProgramState;
+
+// What the board link reads and writes of the program state, and nothing more: the port in use,
+// the echo flag, the capture's settings (record-length index, sample frequency, the converter's
+// bits and coding), the sample clock and the capture time-out flag.
+struct BoardLinkState {
+    const int16_t& portAddress;      // base of data (+0), status (+1) and control (+2) registers
+    const bool& echoComms;           // each command frame is first written to the message list
+    const int16_t& numberOfSamples;  // the capture's record-length index
+    const int32_t& sampleFreq;       // sets the capture's watchdog interval
+    const int16_t& numberOfBits;     // the converter's bits...
+    const int16_t& dataFormat;       // ...and coding: 0 straight binary, 1 two's complement
+    const ClockSettings& clock;
+    bool& timedOut;  // set by the watchdog's tick, polled by the board wait
+};
+
+// The board link's part of the live program state.
+BoardLinkState linkStateOf(ProgramState& state);
 
 // The board link above the port registers: the hand-driven byte handshake and the wait for the
 // end of a long board operation.
@@ -17,7 +36,7 @@ public:
     // Status reads one transferred byte may spend over both of its waits.
     static constexpr int PollBudget = 1000;
 
-    CommsFunctions(ProgramState& state, ParallelPortLibrary& port, Yield& yield,
+    CommsFunctions(const BoardLinkState& state, ParallelPortLibrary& port, Yield& yield,
                    WatchdogTimer& timer, MessageList& messages, MessageBoxes& boxes);
 
     // One byte to the board: strobes on control bits 0 and 1, handshake on status bit 7.
@@ -56,7 +75,6 @@ public:
     // Yields of the pause while the board restarts after a reset command.
     static constexpr int ResetPauseYields = 15000;
 
-    ProgramState& state() { return m_state; }
     ParallelPortLibrary& port() { return m_port; }
     Yield& yieldLoop() { return m_yield; }
     WatchdogTimer& timer() { return m_timer; }
@@ -68,7 +86,7 @@ private:
     bool pollStatus(int16_t port, int& count, int16_t control, int errorNumber, const char* source,
                     const char* description);
 
-    ProgramState& m_state;
+    BoardLinkState m_state;
     ParallelPortLibrary& m_port;
     Yield& m_yield;
     WatchdogTimer& m_timer;

@@ -74,8 +74,8 @@ DspProgramFile readDspProgramFile(const QString& path) {
     return file;
 }
 
-int16_t LoadDSPProgram(CommsFunctions& comms) {
-    const DspProgramFile program = readDspProgramFile(comms.state().CurrentSettings.EXEName);
+int16_t LoadDSPProgram(ProgramState& state, CommsFunctions& comms) {
+    const DspProgramFile program = readDspProgramFile(state.CurrentSettings.EXEName);
     if (program.result != DspResult::Started) {
         return program.result;
     }
@@ -104,7 +104,7 @@ int16_t LoadDSPProgram(CommsFunctions& comms) {
         }
     }
     try {
-        comms.SendCommand(comms.state().BoardLatch.latch(), 0, protocol::CmdWriteLatch);
+        comms.SendCommand(state.BoardLatch.latch(), 0, protocol::CmdWriteLatch);
         comms.SendCommand(0, 0, protocol::CmdStartProgram);
     } catch (const NumberedError&) {
         return DspResult::StartFailed;

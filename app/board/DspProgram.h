@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "board/CommsFunctions.h"
+#include "state/ProgramState.h"
 
 namespace rq {
 
@@ -35,6 +36,6 @@ DspProgramFile readDspProgramFile(const QString& path);
 
 // Downloads the program named by EXEName (relative to the current directory), writes the supply
 // latch and starts the program. Each refused packet is sent up to three times. Never raises.
-int16_t LoadDSPProgram(CommsFunctions& comms);
+int16_t LoadDSPProgram(ProgramState& state, CommsFunctions& comms);
 
 }  // namespace rq

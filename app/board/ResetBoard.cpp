@@ -40,8 +40,8 @@ bool resetBoardAnswered(ProgramState& state, CommsFunctions& comms, ResetNotific
     return true;
 }
 
-int16_t ResetBoard(CommsFunctions& comms, ResetNotifications& windows) {
-    resetBoardAnswered(comms.state(), comms, windows);
+int16_t ResetBoard(ProgramState& state, CommsFunctions& comms, ResetNotifications& windows) {
+    resetBoardAnswered(state, comms, windows);
     return 0;
 }
 

@@ -30,6 +30,6 @@ bool resetBoardAnswered(ProgramState& state, CommsFunctions& comms, ResetNotific
 
 // The windows' reset: the one above, whose outcome the user has already been shown. Always
 // returns 0.
-int16_t ResetBoard(CommsFunctions& comms, ResetNotifications& windows);
+int16_t ResetBoard(ProgramState& state, CommsFunctions& comms, ResetNotifications& windows);
 
 }  // namespace rq

@@ -43,7 +43,7 @@ ConfigurationLoadOutcome loadConfiguration(ProgramState& state, CommsFunctions& 
     // A short settle before the download, without yielding.
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
 
-    out.download = LoadDSPProgram(comms);
+    out.download = LoadDSPProgram(state, comms);
     if (out.programRunning()) {
         host.programStarted();
         messages.AddItem(QStringLiteral("Program Running"));

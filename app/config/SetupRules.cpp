@@ -51,14 +51,14 @@ void reportSendCommandError(MessageBoxes& boxes, MessageList& messages) {
     messages.AddItem(QStringLiteral("Send Command Error"));
 }
 
-bool SendSupplyLatch(CommsFunctions& comms, int16_t latchContent) {
+bool SendSupplyLatch(ProgramState& state, CommsFunctions& comms, int16_t latchContent) {
     try {
         comms.SendCommand(latchContent, 0, protocol::CmdWriteLatch);
     } catch (const NumberedError&) {
         reportSendCommandError(comms.boxes(), comms.messages());
         return false;
     }
-    comms.state().BoardLatch.setLatch(latchContent);
+    state.BoardLatch.setLatch(latchContent);
     comms.messages().AddItem(QStringLiteral("Supplies Changed"));
     return true;
 }

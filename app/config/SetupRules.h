@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "board/CommsFunctions.h"
+#include "state/ProgramState.h"
 
 // The setup window's rules that need no window: its message texts, the supply latch sent from
 // the switch panel and the record length shown for an index the list does not hold.
@@ -25,7 +26,7 @@ void reportSendCommandError(MessageBoxes& boxes, MessageList& messages);
 
 // Sends the panel's latch content to the board (command 3). On success it becomes BoardLatch's
 // value and "Supplies Changed" is listed; a failure is reported and leaves BoardLatch.
-bool SendSupplyLatch(CommsFunctions& comms, int16_t latchContent);
+bool SendSupplyLatch(ProgramState& state, CommsFunctions& comms, int16_t latchContent);
 
 // The number of samples of a record-length index, as the record-length list shows it.
 QString recordLengthText(int16_t index);

@@ -446,7 +446,7 @@ void frmSetup::VMBButton1_Click() {
         ShowLatchOnPanel();
         return;
     }
-    if (SendSupplyLatch(m_main.comms(), VMBButton1->LatchContent())) {
+    if (SendSupplyLatch(m_state, m_main.comms(), VMBButton1->LatchContent())) {
         cmdCancel->setEnabled(false);
     }
 }

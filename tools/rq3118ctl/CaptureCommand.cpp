@@ -192,7 +192,7 @@ int runCapture(const QStringList& argv) {
     rq::InitialisePort(state, *port, boxes, rq::queryPlatformVersion());
     rq::PrepareControlRegister(state, *port);
     rq::applyStartValues(state);
-    rq::CommsFunctions comms(state, *port, yield, timer, messages, boxes);
+    rq::CommsFunctions comms(rq::linkStateOf(state), *port, yield, timer, messages, boxes);
 
     const auto finish = [&](int status) {
         rq::ReleasePort(*port);

@@ -24,8 +24,8 @@ struct Board : test::SimLink {
         state.CurrentSettings.NumberOfBits = 12;
         state.CurrentSettings.EXEName = RQ_EXAMPLES_DIR "/VMB.EXE";
         ResetNotifications none;
-        ResetBoard(comms, none);
-        loaded = LoadDSPProgram(comms);
+        ResetBoard(state, comms, none);
+        loaded = LoadDSPProgram(state, comms);
         messages.lines.clear();
         yield.count = 0;  // the watchdog counts yields from the capture on
     }

@@ -55,8 +55,8 @@ struct Session : test::SimLink {
         state.CurrentSettings.NumberOfBits = 12;
         state.CurrentSettings.EXEName = RQ_EXAMPLES_DIR "/VMB.EXE";
         ResetNotifications none;
-        ResetBoard(comms, none);
-        loaded = LoadDSPProgram(comms);
+        ResetBoard(state, comms, none);
+        loaded = LoadDSPProgram(state, comms);
         state.CurrentSettings.NumberOfSamples = 2;  // 1024 samples
         messages.lines.clear();
         yield.count = 0;

@@ -4,6 +4,7 @@
 
 #include "Fakes.h"
 #include "board/CommsFunctions.h"
+#include "state/ProgramState.h"
 #include "parport/ScriptedPort.h"
 
 namespace rq::test {
@@ -15,7 +16,7 @@ struct ScriptedLink {
     FakeTimer timer;
     FakeMessageList messages;
     FakeMessageBoxes boxes;
-    CommsFunctions comms{state, port, yield, timer, messages, boxes};
+    CommsFunctions comms{linkStateOf(state), port, yield, timer, messages, boxes};
     ScriptedLink() {
         state.PortAddress = 0x378;
         timer.setOnTick([this] { state.TimedOut = true; });

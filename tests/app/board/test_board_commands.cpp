@@ -209,7 +209,7 @@ TEST(ResetBoard, SendsTheResetPausesAndPulsesThenReports) {
     l.state.CurrentSettings.ProgramLoaded = true;
     l.state.CurrentSettings.DataLoaded = true;
     RecordingWindows windows;
-    EXPECT_EQ(ResetBoard(l.comms, windows), 0);
+    EXPECT_EQ(ResetBoard(l.state, l.comms, windows), 0);
 
     EXPECT_EQ(l.bytesSent(), (std::vector<int32_t>{0, 0, 0, 8}));
     EXPECT_EQ(l.yield.count, CommsFunctions::ResetPauseYields);
@@ -234,7 +234,7 @@ TEST(ResetBoard, BoardThatDoesNotAnswerGetsTheBoxAndNoPause) {
     Link l;
     l.answers = 0;
     RecordingWindows windows;
-    EXPECT_EQ(ResetBoard(l.comms, windows), 0);
+    EXPECT_EQ(ResetBoard(l.state, l.comms, windows), 0);
     ASSERT_EQ(l.boxes.shown.size(), 1u);
     EXPECT_EQ(l.boxes.shown[0].text,
               "The Velmar Board Failed to Respond\r\nPlease Press the RESET button on the Board.");
@@ -297,9 +297,9 @@ TEST(LoadDSPProgram, RefusedFileSendsNothing) {
     QTemporaryDir dir;
     Link l;
     l.state.CurrentSettings.EXEName = writeFile(dir, "BAD.EXE", "hdr\r\n@pa\r\n0\r\n#\r\n");
-    EXPECT_EQ(LoadDSPProgram(l.comms), DspResult::NotDspFile);
+    EXPECT_EQ(LoadDSPProgram(l.state, l.comms), DspResult::NotDspFile);
     l.state.CurrentSettings.EXEName = dir.filePath("MISSING.EXE");
-    EXPECT_EQ(LoadDSPProgram(l.comms), DspResult::NoFile);
+    EXPECT_EQ(LoadDSPProgram(l.state, l.comms), DspResult::NoFile);
     EXPECT_TRUE(l.port.accesses.empty());
 }
 
@@ -308,6 +308,6 @@ TEST(LoadDSPProgram, EmptyProgramStillSendsLengthLatchAndStart) {
     Link l;
     l.state.BoardLatch.setLatch(0xCC);
     l.state.CurrentSettings.EXEName = writeFile(dir, "EMPTY.EXE", "hdr\r\n@PA\r\n0000\r\n#\r\n");
-    EXPECT_EQ(LoadDSPProgram(l.comms), DspResult::Started);
+    EXPECT_EQ(LoadDSPProgram(l.state, l.comms), DspResult::Started);
     EXPECT_EQ(l.bytesSent(), (std::vector<int32_t>{0, 0, 0, 2, 0, 0, 0xCC, 0, 0, 3, 0, 0, 0, 4}));
 }

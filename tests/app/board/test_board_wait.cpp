@@ -10,6 +10,7 @@
 
 #include "Fakes.h"
 #include "board/CommsFunctions.h"
+#include "state/ProgramState.h"
 #include "common/QtHost.h"
 #include "simboard/SimBoard.h"
 
@@ -42,7 +43,7 @@ struct RealTimeLink {
     QtWatchdogTimer timer{[this] { state.TimedOut = true; }};
     test::FakeMessageList messages;
     test::FakeMessageBoxes boxes;
-    CommsFunctions comms{state, board, yield, timer, messages, boxes};
+    CommsFunctions comms{linkStateOf(state), board, yield, timer, messages, boxes};
     RealTimeLink() {
         state.PortAddress = 0x378;
         state.BoardClock.setCrystalFrequency(40000000);

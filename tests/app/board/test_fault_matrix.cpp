@@ -54,11 +54,11 @@ struct Rig : test::SimLink {
     }
     void reset() {
         yield.count = 0;
-        ResetBoard(comms, windows);
+        ResetBoard(state, comms, windows);
     }
     int16_t load() {
         reset();
-        return LoadDSPProgram(comms);
+        return LoadDSPProgram(state, comms);
     }
     void capture(std::vector<double>& data) {
         state.CurrentSettings.SampleFreq = 100000;
@@ -207,7 +207,9 @@ TEST(FaultMatrix, CommandFramesNameTheByteThatFailed) {
 TEST(FaultMatrix, DownloadStepsGiveTheirResults) {
     Matrix m;
     const auto fresh = [](Rig& r) { r.reset(); };
-    const auto download = [](Rig& r) { return r.seen(LoadDSPProgram(r.comms), QString()); };
+    const auto download = [](Rig& r) {
+        return r.seen(LoadDSPProgram(r.state, r.comms), QString());
+    };
     const auto result = [](int16_t code) {
         return [code](int, const Fault&) { return Seen{code, QString(), QString(), QString()}; };
     };

@@ -21,8 +21,8 @@ struct RunningLink : SimLink {
         state.CurrentSettings.NumberOfBits = 12;
         state.CurrentSettings.EXEName = RQ_EXAMPLES_DIR "/VMB.EXE";
         ResetNotifications none;
-        ResetBoard(comms, none);
-        result = LoadDSPProgram(comms);
+        ResetBoard(state, comms, none);
+        result = LoadDSPProgram(state, comms);
         yield.count = 0;
     }
     void capture(int index, std::vector<double>& data) {
@@ -116,13 +116,13 @@ TEST(ProtocolOnSimBoard, DownloadFailuresGiveTheirResults) {
         test::SimLink l;
         l.state.CurrentSettings.EXEName = RQ_EXAMPLES_DIR "/VMB.EXE";
         l.board.setFaults(parseFaultSpec(r.faults).value());
-        EXPECT_EQ(LoadDSPProgram(l.comms), r.result) << r.faults;
+        EXPECT_EQ(LoadDSPProgram(l.state, l.comms), r.result) << r.faults;
     }
     // The latch and start commands come after 6 + 96 * 5 bytes.
     test::SimLink l;
     l.state.CurrentSettings.EXEName = RQ_EXAMPLES_DIR "/VMB.EXE";
     l.board.setFaults(parseFaultSpec("stop-after=486").value());
-    EXPECT_EQ(LoadDSPProgram(l.comms), DspResult::StartFailed);
+    EXPECT_EQ(LoadDSPProgram(l.state, l.comms), DspResult::StartFailed);
 }
 
 TEST(ProtocolOnSimBoard, LengthAndPacketErrorsNameTheirStep) {

@@ -35,7 +35,7 @@ struct SimLink {
     FakeTimer timer;
     FakeMessageList messages;
     FakeMessageBoxes boxes;
-    CommsFunctions comms{state, board, yield, timer, messages, boxes};
+    CommsFunctions comms{linkStateOf(state), board, yield, timer, messages, boxes};
     int tickAfterYields = 1000;  // the watchdog, counted in yields
 
     explicit SimLink(const SimBoardSettings& settings = immediateSettings()) : board(settings) {

@@ -229,9 +229,10 @@ TEST(SimBoardWithProgram, ResetDownloadAndCaptureEndToEnd) {
     link.state.CurrentSettings.EXEName = program;
     link.state.CurrentSettings.DataFormat = 1;
     ResetNotifications windows;
-    ResetBoard(link.comms, windows);
+    ResetBoard(link.state, link.comms, windows);
     EXPECT_EQ(link.board.resetCount(), 1);
-    EXPECT_EQ(LoadDSPProgram(link.comms), DspResult::Started);  // two refusals, then accepted
+    EXPECT_EQ(LoadDSPProgram(link.state, link.comms),
+              DspResult::Started);  // two refusals, then accepted
     EXPECT_EQ(link.board.programWords(), (std::vector<uint32_t>{0x123456, 0xFFFFFF, 0xABCDEF}));
     EXPECT_EQ(link.board.latch(), 144);
     EXPECT_EQ(link.board.state(), State::Running);
@@ -246,6 +247,6 @@ TEST(SimBoardWithProgram, ResetDownloadAndCaptureEndToEnd) {
     EXPECT_NEAR(dB(fit.amplitudes[0] / 2048.0), -1.0, 0.01);
 
     link.board.setFaults(parseFaultSpec(QStringLiteral("refuse=3")).value());
-    ResetBoard(link.comms, windows);
-    EXPECT_EQ(LoadDSPProgram(link.comms), DspResult::PacketFailed);
+    ResetBoard(link.state, link.comms, windows);
+    EXPECT_EQ(LoadDSPProgram(link.state, link.comms), DspResult::PacketFailed);
 }
