@@ -10,6 +10,7 @@
 #include <QTest>
 #include <cstdio>
 
+#include "ExampleLoad.h"
 #include "acquire/Conversion.h"
 #include "acquire/frmMainScreen.h"
 #include "common/HostInterfaces.h"
@@ -34,18 +35,6 @@ public:
 class NoBeep : public rq::Beeper {
 public:
     void beep() override {}
-};
-// The example program, at the record length measured.
-class ExampleLoad : public rq::ConfigurationLoadHost {
-public:
-    explicit ExampleLoad(int16_t samplesIndex) : m_samplesIndex(samplesIndex) {}
-    void configurationRead(rq::Settings& s) override {
-        s.EXEName = QStringLiteral(RQ_EXAMPLES_DIR "/VMB.EXE");
-        s.NumberOfSamples = m_samplesIndex;
-    }
-
-private:
-    int16_t m_samplesIndex;
 };
 
 void BM_TakeSamples(benchmark::State& bench) {

@@ -12,6 +12,7 @@
 #include <fstream>
 #include <string>
 
+#include "ExampleLoad.h"
 #include "acquire/AcquisitionSession.h"
 #include "acquire/Conversion.h"
 #include "acquire/ScreenlessView.h"
@@ -35,19 +36,6 @@ public:
         std::fprintf(stderr, "%s\n", qPrintable(text));
         return rq::MsgResult::Ok;
     }
-};
-
-// The example program, at the record length soaked.
-class ExampleLoad : public rq::ConfigurationLoadHost {
-public:
-    explicit ExampleLoad(int16_t samplesIndex) : m_samplesIndex(samplesIndex) {}
-    void configurationRead(rq::Settings& s) override {
-        s.EXEName = QStringLiteral(RQ_EXAMPLES_DIR "/VMB.EXE");
-        s.NumberOfSamples = m_samplesIndex;
-    }
-
-private:
-    int16_t m_samplesIndex;
 };
 
 // Resident set size in KiB, from /proc.

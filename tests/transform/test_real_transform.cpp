@@ -7,6 +7,7 @@
 #include <random>
 #include <vector>
 
+#include "DirectDft.h"
 #include "common/NumberedError.h"
 #include "transform/PanelWindow.h"
 #include "transform/RealTransform.h"
@@ -17,21 +18,6 @@ using rq::transform::panelWindowWeights;
 using rq::transform::RealTransform;
 
 namespace {
-
-// X(k) = sum of x(j) e^(+2 pi i jk/N), the kernel of the forward transform.
-std::vector<std::complex<double>> directDft(const std::vector<double>& x) {
-    const size_t n = x.size();
-    std::vector<std::complex<double>> X(n);
-    for (size_t k = 0; k < n; ++k) {
-        std::complex<long double> sum = 0;
-        for (size_t j = 0; j < n; ++j) {
-            const long double a = 2.0L * M_PIl * static_cast<long double>((j * k) % n) / n;
-            sum += static_cast<long double>(x[j]) * std::complex<long double>(cosl(a), sinl(a));
-        }
-        X[k] = std::complex<double>(sum);
-    }
-    return X;
-}
 
 std::vector<double> randomRecord(int n, unsigned seed) {
     std::mt19937 rng(seed);
@@ -54,7 +40,7 @@ TEST(RealFFT, ForwardIsThePackedDirectDftAndInverseReturnsTheInputTimesHalfN) {
         for (double& v : x) {
             v = u(rng);
         }
-        const auto X = directDft(x);
+        const auto X = rq::test::directDft(x);
         std::vector<double> d = x;
         fft.RealFFT(d, n, 1);
         EXPECT_NEAR(d[0], X[0].real(), 1e-12) << n;

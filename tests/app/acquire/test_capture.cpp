@@ -3,11 +3,9 @@
 // refused before any board traffic instead of waiting for the watchdog.
 #include <gtest/gtest.h>
 
-#include "SimLink.h"
+#include "ExampleBoard.h"
 #include "acquire/AcquisitionSession.h"
 #include "acquire/ScreenlessView.h"
-#include "board/DspProgram.h"
-#include "board/ResetBoard.h"
 
 using namespace rq;
 
@@ -18,16 +16,7 @@ struct Board : test::SimLink {
     ScreenlessView view{analysers, messages, boxes, yield};
     AcquisitionSession session{state, view, &comms};
     explicit Board(const SimBoardSettings& s = test::immediateSettings()) : SimLink(s) {
-        state.BoardClock.setCrystalFrequency(40000000);
-        state.BoardClock.setSampleFrequency(100000);
-        state.CurrentSettings.SampleFreq = 100000;
-        state.CurrentSettings.NumberOfBits = 12;
-        state.CurrentSettings.EXEName = RQ_EXAMPLES_DIR "/VMB.EXE";
-        ResetNotifications none;
-        ResetBoard(state, comms, none);
-        loaded = LoadDSPProgram(state, comms);
-        messages.lines.clear();
-        yield.count = 0;  // the watchdog counts yields from the capture on
+        loaded = test::startExampleProgram(*this);
     }
     int16_t loaded = -1;
 };

@@ -6,7 +6,7 @@
 #include <QTemporaryDir>
 #include <cmath>
 
-#include "SimLink.h"
+#include "ExampleBoard.h"
 #include "acquire/AcquisitionSession.h"
 #include "acquire/DataFiles.h"
 #include "acquire/ScreenlessView.h"
@@ -49,17 +49,8 @@ struct Session : test::SimLink {
     std::vector<AnalysedSpectrum> spectra;
 
     explicit Session(const SimBoardSettings& s = test::immediateSettings()) : SimLink(s) {
-        state.BoardClock.setCrystalFrequency(40000000);
-        state.BoardClock.setSampleFrequency(100000);
-        state.CurrentSettings.SampleFreq = 100000;
-        state.CurrentSettings.NumberOfBits = 12;
-        state.CurrentSettings.EXEName = RQ_EXAMPLES_DIR "/VMB.EXE";
-        ResetNotifications none;
-        ResetBoard(state, comms, none);
-        loaded = LoadDSPProgram(state, comms);
+        loaded = test::startExampleProgram(*this);
         state.CurrentSettings.NumberOfSamples = 2;  // 1024 samples
-        messages.lines.clear();
-        yield.count = 0;
         QObject::connect(&session, &AcquisitionSession::recordAnalysed,
                          [this](const AnalysedRecord& r) { records.push_back(r); });
         QObject::connect(&session, &AcquisitionSession::spectrumRecomputed,

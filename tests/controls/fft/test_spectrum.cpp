@@ -8,6 +8,7 @@
 #include <random>
 #include <vector>
 
+#include "DirectDft.h"
 #include "FftRecords.h"
 #include "common/NumberedError.h"
 #include "fft/FftAnalysis.h"
@@ -138,21 +139,6 @@ std::vector<double> spectrum(const std::vector<double>& data, bool window, int d
 
 }  // namespace plain
 
-// X(k) = sum of x(j) e^(+2 pi i jk/N), the kernel of the forward transform.
-std::vector<std::complex<double>> directDft(const std::vector<double>& x) {
-    const size_t n = x.size();
-    std::vector<std::complex<double>> X(n);
-    for (size_t k = 0; k < n; ++k) {
-        std::complex<long double> sum = 0;
-        for (size_t j = 0; j < n; ++j) {
-            const long double a = 2.0L * M_PIl * static_cast<long double>((j * k) % n) / n;
-            sum += static_cast<long double>(x[j]) * std::complex<long double>(cosl(a), sinl(a));
-        }
-        X[k] = std::complex<double>(sum);
-    }
-    return X;
-}
-
 void expectFailure531(FftAnalysis& fft, const std::vector<double>& data) {
     std::vector<double> out{7.0};
     try {
@@ -183,7 +169,7 @@ TEST(GenerateFFT, MatchesTheDirectDftWithAndWithoutTheWindow) {
                 weighted[j] *= 0.35875 - 0.48829 * std::cos(a) + 0.14128 * std::cos(2 * a) -
                                0.01168 * std::cos(3 * a);
             }
-            const auto X = directDft(weighted);
+            const auto X = rq::test::directDft(weighted);
             std::vector<double> expected(static_cast<size_t>(n / 2));
             expected[0] = 20 * std::log10(std::hypot(X[0].real(), X[n / 2].real()));
             for (int k = 1; k < n / 2; ++k) {
