@@ -3,7 +3,7 @@
 #include <fstream>
 #include <functional>
 #include <map>
-#include <regex>
+#include <optional>
 #include <set>
 #include <sstream>
 
@@ -60,6 +60,27 @@ bool isWindowFile(const std::string& rel) {
 bool maySeeSimulator(const std::string& unit) {
     return unit == "platform/simboard" || unit == "app/simulated" || unit == "app/main" ||
            unit == "tools/rq3118ctl" || unit == "tests" || unit == "bench" || unit == "fuzz";
+}
+
+// The name of a quoted include on a line ("#include "x/Y.h""), if the line is one.
+std::optional<std::string> quotedInclude(const std::string& line) {
+    size_t i = line.find_first_not_of(" \t");
+    if (i == std::string::npos || line[i] != '#') {
+        return std::nullopt;
+    }
+    i = line.find_first_not_of(" \t", i + 1);
+    if (i == std::string::npos || line.compare(i, 7, "include") != 0) {
+        return std::nullopt;
+    }
+    i = line.find_first_not_of(" \t", i + 7);
+    if (i == std::string::npos || line[i] != '"') {
+        return std::nullopt;
+    }
+    const size_t end = line.find('"', i + 1);
+    if (end == std::string::npos) {
+        return std::nullopt;
+    }
+    return line.substr(i + 1, end - i - 1);
 }
 
 bool isSource(const fs::path& p) {
@@ -120,7 +141,6 @@ std::vector<Finding> checkTree(const fs::path& root) {
         files.push_back("app/main.cpp");
     }
 
-    static const std::regex include(R"(^\s*#\s*include\s*\"([^\"]+)\")");
     std::map<std::string, std::vector<std::string>> graph;
     for (const std::string& rel : files) {
         const std::string unit = unitOf(rel);
@@ -128,11 +148,11 @@ std::vector<Finding> checkTree(const fs::path& root) {
         std::ifstream in(root / rel);
         std::string line;
         while (std::getline(in, line)) {
-            std::smatch m;
-            if (!std::regex_search(line, m, include)) {
+            const std::optional<std::string> included = quotedInclude(line);
+            if (!included) {
                 continue;
             }
-            const std::string name = m[1];
+            const std::string& name = *included;
             std::string target;
             if (const auto h = headers.find(name); h != headers.end()) {
                 target = h->second;
