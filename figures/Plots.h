@@ -7,7 +7,7 @@
 
 #include "strip/CustomPlot.h"
 
-namespace rqctl {
+namespace rq::figures {
 
 class FigureRun;
 struct RecordSource;
@@ -31,4 +31,4 @@ void savePlot(const QString& path, const PlotDrawing& draw, QSize size = PlotSiz
 // Draws a fresh plot of the logical size into target on painter, as vectors (the report).
 void paintPlot(QCPPainter& painter, const QRectF& target, const PlotDrawing& draw, QSize logical);
 
-}  // namespace rqctl
+}  // namespace rq::figures

@@ -1,4 +1,4 @@
-#include "rq3118ctl/Plots.h"
+#include "figures/Plots.h"
 
 #include <QBuffer>
 #include <QFileInfo>
@@ -10,9 +10,9 @@
 
 #include "common/AtomicFile.h"
 #include "common/NumberedError.h"
-#include "rq3118ctl/Figures.h"
+#include "figures/FigureRun.h"
 
-namespace rqctl {
+namespace rq::figures {
 
 using namespace rq::analysis;
 
@@ -488,4 +488,4 @@ void paintPlot(QCPPainter& painter, const QRectF& target, const PlotDrawing& dra
     painter.restore();
 }
 
-}  // namespace rqctl
+}  // namespace rq::figures
