@@ -417,6 +417,27 @@ void drawLinearity(QCustomPlot& plot, const FigureRun& run, const RecordSource& 
     addTitle(plot, QStringLiteral("Static linearity: ") + source.title);
 }
 
+void clearPlot(QCustomPlot& plot) {
+    plot.clearPlottables();
+    plot.clearItems();
+    for (QCPMarginGroup* group : plot.findChildren<QCPMarginGroup*>()) {
+        delete group;
+    }
+    // Titles, captions and lower axis rectangles go; the first rectangle keeps its place, so the
+    // plot's axis pointers stay good.
+    QCPAxisRect* main = plot.axisRect(0);
+    QCPLayoutGrid* layout = plot.plotLayout();
+    layout->take(main);
+    layout->clear();
+    layout->simplify();
+    layout->addElement(0, 0, main);
+    layout->setRowStretchFactor(0, 1.0);
+    for (QCPAxis* axis : main->axes()) {
+        axis->setLabel(QString());
+        axis->setRange(0, 5);
+    }
+}
+
 namespace {
 
 // Vectors on a painter over a page or a drawing of the plot's own size.
