@@ -30,6 +30,7 @@ const std::vector<std::pair<std::string, int>>& floorTable() {
         {"controls/status", 3},
         {"controls/toggle", 3},
         {"controls/buttons", 3},
+        {"figures", 4},
         {"app/state", 4},
         {"app/board", 5},
         {"app/config", 6},

@@ -1,10 +1,12 @@
 #pragma once
 
 #include "acquire/Analysis.h"
+#include "figures/Result.h"
 #include "rq3118ctl/Arguments.h"
-#include "rq3118ctl/Result.h"
 
 namespace rqctl {
+
+using rq::figures::Result;
 
 // The numbers and read-outs of one analysed record, as analyze and capture print them (the
 // warnings about its codes come with the figures).

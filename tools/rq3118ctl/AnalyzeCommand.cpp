@@ -159,7 +159,7 @@ int runAnalyze(const QStringList& argv) {
                          << QStringLiteral("Input range: %1 to %2 V")
                                 .arg(rq::formatGeneral(s.InputVMin),
                                      rq::formatGeneral(s.InputVMax));
-    if (!figures.writeOutputs(source)) {
+    if (!writeOutputs(figures, source)) {
         setFailureFromLastMessage(rq::RuntimeError::PathFileAccess, QStringLiteral("rq3118ctl"));
         return ExitRefused;
     }

@@ -334,7 +334,7 @@ int runCapture(const QStringList& argv) {
                                     .arg(args.value(QStringLiteral("port"))
                                              .value_or(QStringLiteral("/dev/parport0")));
     }
-    if (!figures.writeOutputs(source)) {
+    if (!writeOutputs(figures, source)) {
         setFailureFromLastMessage(rq::RuntimeError::PathFileAccess, QStringLiteral("rq3118ctl"));
         return finish(ExitRefused);
     }

@@ -3,7 +3,11 @@
 #include <QString>
 #include <QStringList>
 
+#include "figures/Result.h"
+
 namespace rqctl {
+
+using rq::figures::Result;
 
 // The subcommands; each takes the arguments after its name and returns the exit status.
 int runConfig(const QStringList& args);
@@ -16,7 +20,6 @@ int runReport(const QStringList& args);
 int configFailureNumber(const QString& boxText);
 
 // Prints one result as text or as a line of JSON.
-class Result;
 void printResult(const Result& result, bool json);
 
 }  // namespace rqctl

@@ -7,10 +7,10 @@
 #include "common/BasicText.h"
 #include "common/NumberedError.h"
 #include "config/ConfigFile.h"
+#include "figures/Result.h"
 #include "rq3118ctl/Arguments.h"
 #include "rq3118ctl/Commands.h"
 #include "rq3118ctl/ConsoleHost.h"
-#include "rq3118ctl/Result.h"
 #include "state/ProgramState.h"
 
 namespace rqctl {

@@ -1,131 +1,26 @@
 #pragma once
 
-#include <QString>
-#include <QStringList>
-#include <optional>
-#include <span>
-#include <vector>
-
-#include "analysis/DynamicFigures.h"
-#include "analysis/Limits.h"
-#include "analysis/Linearity.h"
-#include "analysis/SineFit.h"
-#include "analysis/Warnings.h"
+#include "figures/FigureRun.h"
+#include "figures/Result.h"
 #include "rq3118ctl/Arguments.h"
-#include "rq3118ctl/Result.h"
 
 namespace rqctl {
 
-// What the figure options of analyze and capture asked for.
-struct FigureRequest {
-    bool metrics = false;
-    bool fit = false;
-    std::optional<rq::analysis::LinearityInput> linearity;
-    rq::analysis::WindowKind window = rq::analysis::WindowKind::PanelBlackmanHarris;
-    std::optional<int> fullScaleBits;
-    std::optional<QString> plot, plotTime, plotHistogram, plotLinearity, spectrumCsv, pdf;
-    // The tone's frequency in Hz, for the known-frequency fit.
-    std::optional<double> fitFrequency;
-    // Pass/fail limits on the figures (--limits FILE), read before any board traffic.
-    std::vector<rq::analysis::Limit> limits;
-    bool limitsGiven = false;
-    // What the report says of the device and the run, when given: "Serial: 0042", ...
-    QStringList device;
-
-    // Whether anything needs the figures' spectrum, fit or code histogram at all.
-    bool spectrumNeeded() const;
-    bool fitNeeded() const { return fit || plotTime || pdf; }
-    bool linearityNeeded() const { return linearity || plotLinearity || plotHistogram || pdf; }
-    bool drawing() const { return plot || plotTime || plotHistogram || plotLinearity || pdf; }
-};
+using rq::figures::FigureRequest;
+using rq::figures::FigureRun;
+using rq::figures::figureText;
+using rq::figures::RecordSource;
+using rq::figures::Result;
 
 QList<Arguments::Option> figureOptions();
 // The window follows the panel's switch unless --window names one.
 FigureRequest figureRequest(const Arguments& args, bool panelWindowing);
 
-// What a plot or the report says about where the record came from, line by line.
-struct RecordSource {
-    QString title;              // "tone.dat", "capture of RQ3118"
-    QStringList configuration;  // "Part: RQ3118", "Sample frequency: 100000 Hz", ...
-};
-
-// The figures of the records of one run: the last record's spectrum (or the power average),
-// its fits, and the code histogram pooled over every record, for the figures' JSON, the plots
-// and the report.
-class FigureRun {
-public:
-    FigureRun(FigureRequest request, int bits, bool twosComplement, double sampleRate);
-
-    // The tone in cycles per sample, when it is known ("given" on the command line,
-    // "simulated"), for the known-frequency fit; without it the spectrum's estimate is used.
-    void setKnownFrequency(double cyclesPerSample, const QString& source);
-    // The input's level in dBFS when it is known (the simulated tone), for the gain error.
-    void setKnownLevel(double dbfs) { m_knownLevel = dbfs; }
-    const std::optional<double>& knownLevel() const { return m_knownLevel; }
-    // Items of the loaded file that held no number.
-    void setNotNumbers(int64_t count) { m_notNumbers = count; }
-
-    void addRecord(std::span<const double> codes, bool averaged);
-    // "record 3 of 3", "power average of records 1 to 5": where the figures come from.
-    QString recordsUsed() const;
-    void addTo(Result& result) const;
-    // Plots, spectrum CSV and report as asked; false (with the reason on standard error) when
-    // one cannot be written.
-    bool writeOutputs(const RecordSource& source) const;
-
-    const FigureRequest& request() const { return m_request; }
-    int bits() const { return m_bits; }
-    int fullScaleBits() const { return m_options.fullScaleBits; }
-    double sampleRate() const { return m_options.sampleRate; }
-    const std::vector<double>& record() const { return m_record; }
-    const rq::analysis::PowerSpectrum* spectrum() const {
-        return m_figures ? &m_spectrum : nullptr;
-    }
-    const std::optional<rq::analysis::DynamicFigures>& figures() const { return m_figures; }
-    const QString& spectrumError() const { return m_spectrumError; }
-    const std::optional<rq::analysis::SineFit>& fit3() const { return m_fit3; }
-    const std::optional<rq::analysis::SineFit>& fit4() const { return m_fit4; }
-    const QString& fitError() const { return m_fitError; }
-    const rq::analysis::CodeHistogram& histogram() const { return m_histogram; }
-    const std::optional<rq::analysis::Linearity>& linearity() const { return m_linearity; }
-    const QString& linearityError() const { return m_linearityError; }
-    rq::analysis::LinearityInput linearityInput() const;
-    int records() const { return m_records; }
-    const QString& frequencySource() const { return m_frequencySource; }
-    // What the last record's figures should not be trusted for.
-    const rq::analysis::Warnings& warnings() const { return m_warnings; }
-    // Each limit against the last figures; empty without --limits.
-    std::vector<rq::analysis::LimitResult> limitResults() const;
-    bool limitsFailed() const;
-
-private:
-    FigureRequest m_request;
-    int m_bits;
-    rq::analysis::FigureOptions m_options;
-    int m_records = 0;
-    std::vector<double> m_record;
-    rq::analysis::SpectrumAnalyser m_analyser;
-    rq::analysis::SpectrumAverage m_average;
-    rq::analysis::PowerSpectrum m_spectrum;
-    std::optional<rq::analysis::DynamicFigures> m_figures;
-    QString m_spectrumError;
-    std::optional<rq::analysis::SineFit> m_fit3, m_fit4;
-    QString m_fitError;
-    rq::analysis::CodeHistogram m_histogram;
-    std::optional<rq::analysis::Linearity> m_linearity;
-    QString m_linearityError;
-    std::optional<double> m_knownCycles;
-    QString m_frequencySource = QStringLiteral("estimated");
-    int64_t m_notNumbers = 0;
-    bool m_averaged = false;
-    std::optional<double> m_knownLevel;
-    rq::analysis::Warnings m_warnings;
-};
+// Plots, spectrum CSV and report as the run's request asks; false (with the reason on standard
+// error) when one cannot be written.
+bool writeOutputs(const FigureRun& run, const RecordSource& source);
 
 // ExitOk, or ExitLimits with the failed limits recorded as the run's failure.
 int limitsStatus(const FigureRun& run);
-
-// Fixed-point text of a figure: "67.42", "inf", "-inf", or "—" for one that was not measured.
-QString figureText(double value, int decimals = 2);
 
 }  // namespace rqctl

@@ -1,4 +1,4 @@
-#include "rq3118ctl/Report.h"
+#include "figures/Report.h"
 
 #include <QBuffer>
 #include <QCoreApplication>
@@ -9,10 +9,10 @@
 
 #include "common/AtomicFile.h"
 #include "common/NumberedError.h"
-#include "rq3118ctl/Figures.h"
-#include "rq3118ctl/Plots.h"
+#include "figures/FigureRun.h"
+#include "figures/Plots.h"
 
-namespace rqctl {
+namespace rq::figures {
 
 using namespace rq::analysis;
 
@@ -420,4 +420,4 @@ void writeReport(const QString& path, const FigureRun& run, const RecordSource& 
     rq::writeFileAtomically(path, buffer.data());
 }
 
-}  // namespace rqctl
+}  // namespace rq::figures

@@ -1,4 +1,4 @@
-#include "rq3118ctl/Plots.h"
+#include "figures/Plots.h"
 
 #include <QBuffer>
 #include <QFileInfo>
@@ -10,9 +10,9 @@
 
 #include "common/AtomicFile.h"
 #include "common/NumberedError.h"
-#include "rq3118ctl/Figures.h"
+#include "figures/FigureRun.h"
 
-namespace rqctl {
+namespace rq::figures {
 
 using namespace rq::analysis;
 
@@ -417,6 +417,27 @@ void drawLinearity(QCustomPlot& plot, const FigureRun& run, const RecordSource& 
     addTitle(plot, QStringLiteral("Static linearity: ") + source.title);
 }
 
+void clearPlot(QCustomPlot& plot) {
+    plot.clearPlottables();
+    plot.clearItems();
+    for (QCPMarginGroup* group : plot.findChildren<QCPMarginGroup*>()) {
+        delete group;
+    }
+    // Titles, captions and lower axis rectangles go; the first rectangle keeps its place, so the
+    // plot's axis pointers stay good.
+    QCPAxisRect* main = plot.axisRect(0);
+    QCPLayoutGrid* layout = plot.plotLayout();
+    layout->take(main);
+    layout->clear();
+    layout->simplify();
+    layout->addElement(0, 0, main);
+    layout->setRowStretchFactor(0, 1.0);
+    for (QCPAxis* axis : main->axes()) {
+        axis->setLabel(QString());
+        axis->setRange(0, 5);
+    }
+}
+
 namespace {
 
 // Vectors on a painter over a page or a drawing of the plot's own size.
@@ -488,4 +509,4 @@ void paintPlot(QCPPainter& painter, const QRectF& target, const PlotDrawing& dra
     painter.restore();
 }
 
-}  // namespace rqctl
+}  // namespace rq::figures

@@ -7,19 +7,23 @@
 
 #include "strip/CustomPlot.h"
 
-namespace rqctl {
+namespace rq::figures {
 
 class FigureRun;
 struct RecordSource;
 
-// The plots of a run, drawn with QCustomPlot, the chart the windows use, on a plot that is
-// never shown.
+// The plots of a run, drawn with QCustomPlot, the chart the windows use, on a fresh plot (or
+// one cleared with clearPlot): each adds its graphs, items, titles and axis rectangles.
 void drawSpectrum(QCustomPlot& plot, const FigureRun& run, const RecordSource& source);
 // The first periods of the record with the fitted sine over them, and the fit's residual over
 // the whole record.
 void drawTime(QCustomPlot& plot, const FigureRun& run, const RecordSource& source);
 void drawHistogram(QCustomPlot& plot, const FigureRun& run, const RecordSource& source);
 void drawLinearity(QCustomPlot& plot, const FigureRun& run, const RecordSource& source);
+
+// Takes a plot back to what a fresh one holds, its first axis rectangle alone with its axes
+// unlabelled, so that a window can draw a new record on the plot it shows.
+void clearPlot(QCustomPlot& plot);
 
 using PlotDrawing = std::function<void(QCustomPlot&)>;
 constexpr QSize PlotSize{1000, 600};
@@ -31,4 +35,4 @@ void savePlot(const QString& path, const PlotDrawing& draw, QSize size = PlotSiz
 // Draws a fresh plot of the logical size into target on painter, as vectors (the report).
 void paintPlot(QCPPainter& painter, const QRectF& target, const PlotDrawing& draw, QSize logical);
 
-}  // namespace rqctl
+}  // namespace rq::figures

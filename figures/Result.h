@@ -5,7 +5,7 @@
 #include <variant>
 #include <vector>
 
-namespace rqctl {
+namespace rq::figures {
 
 // One result of a subcommand: named fields in a fixed order, written either as "key: value"
 // lines or as one line of JSON. Numbers are written so that they read back to the same double.
@@ -45,4 +45,4 @@ struct Result::Field {
         value;
 };
 
-}  // namespace rqctl
+}  // namespace rq::figures

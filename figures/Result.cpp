@@ -1,4 +1,4 @@
-#include "rq3118ctl/Result.h"
+#include "figures/Result.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -6,7 +6,7 @@
 #include <QStringList>
 #include <cmath>
 
-namespace rqctl {
+namespace rq::figures {
 namespace {
 
 // The shortest text that reads back to the same double, whole numbers without an exponent, as
@@ -149,4 +149,4 @@ QString Result::toText(const QString& prefix) const {
     return out;
 }
 
-}  // namespace rqctl
+}  // namespace rq::figures

@@ -2,7 +2,7 @@
 
 #include <QString>
 
-namespace rqctl {
+namespace rq::figures {
 
 class FigureRun;
 struct RecordSource;
@@ -13,4 +13,4 @@ struct RecordSource;
 // (75) when it cannot be written.
 void writeReport(const QString& path, const FigureRun& run, const RecordSource& source);
 
-}  // namespace rqctl
+}  // namespace rq::figures
