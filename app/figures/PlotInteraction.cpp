@@ -54,7 +54,8 @@ void PlotInteraction::remember() {
         }
         marker = Marker{it->key, it->value};
     }
-    setMarkers(markers);
+    // The drawing's own replot shows them: a queued one would run even after it.
+    setMarkers(markers, false);
 }
 
 void PlotInteraction::restore() {
@@ -174,6 +175,10 @@ bool PlotInteraction::eventFilter(QObject* watched, QEvent* event) {
             if ((mouse->position().toPoint() - m_pressPos).manhattanLength() > clickSlack) {
                 break;
             }
+            // Markers are placed from inside the plot only, not from its axes and titles.
+            if (!m_graph || !m_graph->keyAxis()->axisRect()->rect().contains(m_pressPos)) {
+                break;
+            }
             // A click: the few pixels the pan took back, then the marker where the press was.
             applyRanges(m_pressRanges);
             const auto before = m_markers;
@@ -231,7 +236,7 @@ void PlotInteraction::applyRanges(const Ranges& ranges) {
     }
 }
 
-void PlotInteraction::setMarkers(const std::array<std::optional<Marker>, 2>& markers) {
+void PlotInteraction::setMarkers(const std::array<std::optional<Marker>, 2>& markers, bool replot) {
     m_markers = markers;
     updateItems();
     QStringList parts;
@@ -257,7 +262,9 @@ void PlotInteraction::setMarkers(const std::array<std::optional<Marker>, 2>& mar
         m_readout = text;
         Q_EMIT readoutChanged(m_readout);
     }
-    m_plot->replot(QCustomPlot::rpQueuedReplot);
+    if (replot) {
+        m_plot->replot(QCustomPlot::rpQueuedReplot);
+    }
 }
 
 void PlotInteraction::updateItems() {

@@ -40,8 +40,9 @@ public:
 
     explicit PlotInteraction(QCustomPlot* plot);
 
-    // After each drawing: the ranges a double click comes back to, and the markers' levels read
-    // again at their keys from the graph's new data (cleared if it holds none).
+    // For each drawing, once its data and ranges are set and before its replot: the ranges a
+    // double click comes back to, and the markers' levels read again at their keys from the
+    // graph's new data (cleared if it holds none). It replots nothing itself.
     void remember();
     // Back to the remembered ranges.
     void restore();
@@ -80,7 +81,7 @@ private:
 
     Ranges currentRanges() const;
     void applyRanges(const Ranges& ranges);
-    void setMarkers(const std::array<std::optional<Marker>, 2>& markers);
+    void setMarkers(const std::array<std::optional<Marker>, 2>& markers, bool replot = true);
     void updateItems();
     void placeLabels();
 

@@ -126,6 +126,12 @@ TEST_F(PlotInteractionTest, AClickWithNoPointWithin10PixelsLeavesTheMarkerWhereI
     EXPECT_EQ(markerKey(1), 50000);
 }
 
+TEST_F(PlotInteractionTest, AClickOnTheAxisBelowThePlotPlacesNoMarker) {
+    const QPoint onTickLabels(at(50000).x(), plot.axisRect()->bottom() + 15);
+    click(onTickLabels);
+    EXPECT_FALSE(interaction->marker(1));
+}
+
 TEST_F(PlotInteractionTest, ShiftClickPutsMarker2AndTheReadOutGivesBothAndTheirDifference) {
     QSignalSpy changed(interaction, &PlotInteraction::readoutChanged);
     click(at(50000, 3));
@@ -144,6 +150,20 @@ TEST_F(PlotInteractionTest, ShiftClickPutsMarker2AndTheReadOutGivesBothAndTheirD
 TEST_F(PlotInteractionTest, Marker2AloneShowsOnlyItsOwnParts) {
     click(at(20000), Qt::ShiftModifier);
     EXPECT_EQ(interaction->readout(), "f2 = 20.000 kHz  L2 = -40.50 dBFS");
+}
+
+TEST_F(PlotInteractionTest, AnotherReadOutStyleNamesAndWritesKeysAndLevelsItsWay) {
+    PlotInteraction::ReadoutStyle time;
+    time.keySymbol = "t";
+    time.levelSymbol = "V";
+    time.keyText = [](double us) { return QString::number(us / 1000, 'f', 1) + " ms"; };
+    time.levelUnit = time.levelDifferenceUnit = "V";
+    interaction->setReadoutStyle(time);
+    click(at(50000));
+    click(at(20000), Qt::ShiftModifier);
+    EXPECT_EQ(interaction->readout(),
+              "t1 = 50.0 ms  V1 = -1.00 V  t2 = 20.0 ms  V2 = -40.50 V  "
+              "Δt = -30.0 ms  ΔV = -39.50 V");
 }
 
 TEST_F(PlotInteractionTest, EachMarkerIsDrawnNumberedOnItsPointAndEscClearsBoth) {
@@ -178,6 +198,23 @@ TEST_F(PlotInteractionTest, ANewDrawingKeepsTheMarkersKeysAndReadsTheirLevelsAga
     EXPECT_EQ(interaction->readout(), "f1 = 50.000 kHz  L1 = -3.25 dBFS");
 }
 
+TEST_F(PlotInteractionTest, ADrawingWithMarkersCostsItsOwnReplotOnly) {
+    click(at(50000));
+    QCoreApplication::processEvents();
+    int replots = 0;
+    QObject::connect(&plot, &QCustomPlot::afterReplot, [&] { ++replots; });
+    QVector<double> keys = {49000, 50000, 51000}, values = {-90, -6, -90};
+    graph->setData(keys, values, true);
+    interaction->remember();
+    plot.replot();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(replots, 1);
+    const QList<QCPItemText*> texts = labels();
+    ASSERT_EQ(texts.size(), 1);
+    EXPECT_EQ(texts[0]->position->parentAnchor()->pixelPosition().y(),
+              plot.yAxis->coordToPixel(-6));
+}
+
 TEST_F(PlotInteractionTest, TheWheelZoomsAndADragPansWithoutPlacingAMarker) {
     wheel(at(50000), 120);
     const QCPRange zoomed = plot.xAxis->range();
@@ -204,7 +241,7 @@ TEST_F(PlotInteractionTest, ADoubleClickRestoresTheDrawnRangesAndLeavesTheMarker
     drag(at(50000), at(50000, -60));
     ASSERT_NE(plot.xAxis->range(), QCPRange(0, 118000));
 
-    doubleClick(at(20000));
+    doubleClick(at(70000));
     EXPECT_EQ(plot.xAxis->range(), QCPRange(0, 118000));
     EXPECT_EQ(plot.yAxis->range(), QCPRange(-120, 0));
     EXPECT_EQ(markerKey(1), 50000);  // its first click did not move marker 1
