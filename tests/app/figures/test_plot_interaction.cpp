@@ -114,7 +114,7 @@ TEST_F(PlotInteractionTest, AClickPutsMarker1OnTheLargestPointWithin10Pixels) {
     EXPECT_FALSE(interaction->marker(2));
 }
 
-TEST_F(PlotInteractionTest, TheFundamentalTwelvePixelsAwayIsNotTaken) {
+TEST_F(PlotInteractionTest, OfEqualPointsTheNearestIsTaken) {
     click(at(50000, -12));           // the window reaches 46..49 kHz, all on the floor
     EXPECT_EQ(markerKey(1), 48000);  // the nearest of equals
     EXPECT_EQ(interaction->marker(1)->value, -100);
@@ -224,6 +224,13 @@ TEST_F(PlotInteractionTest, TheWheelZoomsAndADragPansWithoutPlacingAMarker) {
     drag(at(50000), at(50000, 100));
     EXPECT_LT(plot.xAxis->range().lower, zoomed.lower);
     EXPECT_DOUBLE_EQ(plot.xAxis->range().size(), zoomed.size());
+    EXPECT_FALSE(interaction->marker(1));
+}
+
+TEST_F(PlotInteractionTest, ACtrlClickChangesNothing) {
+    click(at(50000), Qt::ControlModifier);
+    EXPECT_EQ(plot.xAxis->range(), QCPRange(0, 118000));
+    EXPECT_EQ(plot.yAxis->range(), QCPRange(-120, 0));
     EXPECT_FALSE(interaction->marker(1));
 }
 
