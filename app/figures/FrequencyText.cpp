@@ -1,0 +1,51 @@
+#include "figures/FrequencyText.h"
+
+#include <array>
+#include <cmath>
+
+namespace rq::figures {
+
+namespace {
+
+const std::array<FrequencyUnit, 3>& units() {
+    static const std::array<FrequencyUnit, 3> list = {
+        {{QStringLiteral("Hz"), 1.0}, {QStringLiteral("kHz"), 1e3}, {QStringLiteral("MHz"), 1e6}}};
+    return list;
+}
+
+// Rounded to a number of decimals, with a negative zero made positive.
+QString fixed(double value, int decimals) {
+    const double factor = std::pow(10.0, decimals);
+    double rounded = std::round(value * factor) / factor;
+    if (rounded == 0.0) {
+        rounded = 0.0;
+    }
+    return QString::number(rounded, 'f', decimals);
+}
+
+}  // namespace
+
+FrequencyUnit frequencyUnitFor(double hz) {
+    const double size = std::fabs(hz);
+    size_t i = 0;
+    while (i + 1 < units().size() && size >= units()[i + 1].scale) {
+        ++i;
+    }
+    return units()[i];
+}
+
+QString frequencyText(double hz) {
+    const double size = std::fabs(hz);
+    size_t i = 0;
+    // A value is written in the next unit once it would read 1000.000 or more in this one.
+    while (i + 1 < units().size() && std::round(size / units()[i].scale * 1000.0) >= 1e6) {
+        ++i;
+    }
+    return fixed(hz / units()[i].scale, 3) + QLatin1Char(' ') + units()[i].name;
+}
+
+QString levelText(double level) {
+    return fixed(level, 2);
+}
+
+}  // namespace rq::figures
