@@ -27,20 +27,6 @@ QString exportFileName(const QString& partName, const QDateTime& when, const QSt
         .arg(part, when.toString(QStringLiteral("yyyyMMdd-HHmmss")), safe(what), extension);
 }
 
-QString frequencyText(double hz) {
-    if (!std::isfinite(hz)) {
-        return figureText(hz);
-    }
-    const double size = std::fabs(hz);
-    if (size >= 1e6) {
-        return figureText(hz / 1e6, 3) + QStringLiteral(" MHz");
-    }
-    if (size >= 1e3) {
-        return figureText(hz / 1e3, 3) + QStringLiteral(" kHz");
-    }
-    return figureText(hz, 3) + QStringLiteral(" Hz");
-}
-
 namespace {
 
 // A figure with its unit; one not measured is the dash alone, since a unit after it says

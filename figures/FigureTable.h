@@ -6,6 +6,7 @@
 
 #include "analysis/DynamicFigures.h"
 #include "analysis/Warnings.h"
+#include "figures/FrequencyText.h"
 
 namespace rq::figures {
 
@@ -14,9 +15,6 @@ namespace rq::figures {
 // for an empty part.
 QString exportFileName(const QString& partName, const QDateTime& when, const QString& what,
                        const QString& extension);
-
-// A frequency in Hz, kHz or MHz by its size, to three decimals: "10.000 kHz".
-QString frequencyText(double hz);
 
 // One figure as the figures table shows it: "SNR", "66.20 dB".
 struct FigureRow {

@@ -37,7 +37,7 @@ const std::vector<std::pair<std::string, int>>& floorTable() {
         {"app/acquire", 7},
         {"app/config:windows", 8},
         {"app/acquire:windows", 9},
-        {"app/figures", 9},
+        {"app/figurewindow", 9},
         {"app/simulated", 9},
         {"controls/designer", 9},
         {"app/main", 10},

@@ -9,8 +9,8 @@
 #include <cmath>
 
 #include "WidgetTest.h"
-#include "figures/FrequencyAxis.h"
-#include "figures/PlotInteraction.h"
+#include "figurewindow/FrequencyAxis.h"
+#include "figurewindow/PlotInteraction.h"
 
 using rq::figures::PlotInteraction;
 

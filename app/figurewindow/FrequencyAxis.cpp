@@ -1,4 +1,4 @@
-#include "figures/FrequencyAxis.h"
+#include "figurewindow/FrequencyAxis.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "figures/PlotInteraction.h"
+#include "figurewindow/PlotInteraction.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>

@@ -5,8 +5,8 @@
 #include <QCoreApplication>
 
 #include "WidgetTest.h"
-#include "figures/FrequencyAxis.h"
 #include "figures/FrequencyText.h"
+#include "figurewindow/FrequencyAxis.h"
 
 using rq::figures::FrequencyAxis;
 using rq::figures::frequencyText;

@@ -1,5 +1,7 @@
 #include "figures/FrequencyText.h"
 
+#include "figures/FigureRun.h"
+
 #include <array>
 #include <cmath>
 
@@ -35,6 +37,9 @@ FrequencyUnit frequencyUnitFor(double hz) {
 }
 
 QString frequencyText(double hz) {
+    if (!std::isfinite(hz)) {
+        return figureText(hz);  // "—" for a frequency not measured
+    }
     const double size = std::fabs(hz);
     size_t i = 0;
     // A value is written in the next unit once it would read 1000.000 or more in this one.
