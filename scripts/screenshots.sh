@@ -360,7 +360,7 @@ settle "$main" "the main window"
 # "Setup Menu"; the menu's rows are of one height but for a thin separator.
 find_menu_titles "$main"
 read -r -a titles <<<"$menu_titles"
-[ "${#titles[@]}" -eq 3 ] || die "expected three menu titles (File, Printer Port, Help), found ${#titles[@]}"
+[ "${#titles[@]}" -eq 4 ] || die "expected four menu titles (File, Printer Port, Analysis, Help), found ${#titles[@]}"
 open_menu "$main" "${titles[0]}" File
 geometry "$main" || die "the main window has gone"
 bar_height=$((popup_y - win_y))
@@ -415,7 +415,7 @@ save_png "$work/settled.ppm" main-histogram.png
 
 # Help, About. Its picture is animated (three frames, a tenth of a second each): keep the first
 # frame, the one with two output bits lit, seen twice so that it is no half-drawn picture.
-open_menu "$main" "${titles[2]}" Help
+open_menu "$main" "${titles[3]}" Help
 xdotool mousemove $((popup_x + popup_w / 2)) $((popup_y + popup_h / 2)) click 1
 about_found() { find_window "$untitled" 200 100 && about=$found; }
 wait_for "the About box" about_found

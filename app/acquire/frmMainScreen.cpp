@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QFrame>
 #include <QKeyEvent>
+#include <QKeySequence>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenuBar>
@@ -397,6 +398,14 @@ void frmMainScreen::createMenus() {
         mnuSimulated->setChecked(true);
         mnuSimulated->setEnabled(false);
     }
+
+    // The windows of the program's own analysis; the program connects these items to them.
+    QMenu* analysis = bar->addMenu(QStringLiteral("&Analysis"));
+    analysis->setObjectName(QStringLiteral("mnuAnalysis"));
+    mnuConverterFigures =
+        item(analysis, "mnuConverterFigures", QStringLiteral("&Converter Figures"));
+    mnuConverterFigures->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F));
+    mnuTestReport = item(analysis, "mnuTestReport", QStringLiteral("Test &Report..."));
 
     QMenu* help = bar->addMenu(QStringLiteral("&Help"));
     help->setObjectName(QStringLiteral("mnuHelp"));

@@ -101,6 +101,10 @@ public:
     // unchecked.
     void resetZoom() override;
 
+    // The "Analysis" menu's items, which the program connects to its figures window.
+    QAction* converterFiguresItem() const { return mnuConverterFigures; }
+    QAction* testReportItem() const { return mnuTestReport; }
+
     // Items the program adds at the end of the "Printer Port" menu (the simulated board's).
     void addPortMenuItems(const QList<QAction*>& items);
 
@@ -264,6 +268,8 @@ private:
     QAction* mnuLPT2 = nullptr;
     QAction* mnuPRN = nullptr;
     QAction* mnuSimulated = nullptr;
+    QAction* mnuConverterFigures = nullptr;
+    QAction* mnuTestReport = nullptr;
     QAction* mnuAbout = nullptr;
     QMenu* mnuPrinterPort = nullptr;
 };

@@ -110,10 +110,14 @@ TEST_F(MainWindowTest, StartsCentredWithTheSummaryAndTheDesignStates) {
     EXPECT_EQ(state->CurrentSettings.TimeOut, 1000);
     // The menus in bar order, the two unavailable items, the simulated board checked.
     const QList<QAction*> bar = window->menuBar()->actions();
-    ASSERT_EQ(bar.size(), 3);
+    ASSERT_EQ(bar.size(), 4);
     EXPECT_EQ(bar[0]->text(), "&File");
     EXPECT_EQ(bar[1]->text(), "&Printer Port");
-    EXPECT_EQ(bar[2]->text(), "&Help");
+    EXPECT_EQ(bar[2]->text(), "&Analysis");
+    EXPECT_EQ(bar[3]->text(), "&Help");
+    EXPECT_EQ(child<QAction>("mnuConverterFigures")->text(), "&Converter Figures");
+    EXPECT_EQ(child<QAction>("mnuConverterFigures")->shortcut(), QKeySequence("Ctrl+Shift+F"));
+    EXPECT_EQ(child<QAction>("mnuTestReport")->text(), "Test &Report...");
     EXPECT_FALSE(child<QAction>("LoadEXE")->isEnabled());
     EXPECT_FALSE(child<QAction>("mnuLoadFFTData")->isEnabled());
     EXPECT_TRUE(child<QAction>("mnuSimulated")->isChecked());
