@@ -453,8 +453,9 @@ bool paintVectors(QCustomPlot& plot, QPaintDevice& device, QSize size) {
     return painter.end();
 }
 
-// The plot as the bytes of its file, drawn in memory: the file is written in one go afterwards.
-QByteArray renderPlot(QCustomPlot& plot, const QString& suffix, QSize size) {
+}  // namespace
+
+QByteArray renderPlot(QCustomPlot& plot, const QString& suffix, QSize size, double pixelScale) {
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
     bool ok = false;
@@ -474,23 +475,22 @@ QByteArray renderPlot(QCustomPlot& plot, const QString& suffix, QSize size) {
                         QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
         ok = paintVectors(plot, pdf, size);
     } else {
-        // As QCustomPlot's savePng: the pixels of the plot at 96 dots per inch.
-        QImage image = plot.toPixmap(size.width(), size.height()).toImage();
-        image.setDotsPerMeterX(static_cast<int>(96 / 0.0254));
-        image.setDotsPerMeterY(static_cast<int>(96 / 0.0254));
+        // As QCustomPlot's savePng: the pixels of the plot at 96 dots per inch, times the scale,
+        // so that the picture keeps its size on paper.
+        QImage image = plot.toPixmap(size.width(), size.height(), pixelScale).toImage();
+        image.setDotsPerMeterX(static_cast<int>(96 * pixelScale / 0.0254));
+        image.setDotsPerMeterY(static_cast<int>(96 * pixelScale / 0.0254));
         ok = !image.isNull() && image.save(&buffer, "PNG");
     }
     buffer.close();
     return ok ? buffer.data() : QByteArray();
 }
 
-}  // namespace
-
 void savePlot(const QString& path, const PlotDrawing& draw, QSize size) {
     QCustomPlot plot;
     plot.resize(size);
     draw(plot);
-    const QByteArray bytes = renderPlot(plot, QFileInfo(path).suffix().toLower(), size);
+    const QByteArray bytes = renderPlot(plot, QFileInfo(path).suffix().toLower(), size, 1.0);
     if (bytes.isEmpty()) {
         throw rq::NumberedError(rq::RuntimeError::PathFileAccess, QStringLiteral("rq3118ctl"),
                                 QStringLiteral("the plot could not be drawn"));

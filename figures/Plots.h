@@ -32,6 +32,11 @@ constexpr QSize PlotSize{1000, 600};
 // file is drawn in memory and written whole or not at all; raises WriteFailure (75) when it
 // cannot be written.
 void savePlot(const QString& path, const PlotDrawing& draw, QSize size = PlotSize);
+// A plot as the bytes of its file by the suffix ("svg", "pdf", else PNG), drawn in memory at the
+// logical size; a PNG has pixelScale times as many pixels each way. Empty when it cannot be
+// drawn.
+QByteArray renderPlot(QCustomPlot& plot, const QString& suffix, QSize size,
+                      double pixelScale = 1.0);
 // Draws a fresh plot of the logical size into target on painter, as vectors (the report).
 void paintPlot(QCPPainter& painter, const QRectF& target, const PlotDrawing& draw, QSize logical);
 

@@ -4,6 +4,7 @@
 #include "common/NumberedError.h"
 #include "figures/Plots.h"
 #include "figures/Report.h"
+#include "figures/ReportFields.h"
 #include "rq3118ctl/ConsoleHost.h"
 
 namespace rqctl {
@@ -58,13 +59,9 @@ FigureRequest figureRequest(const Arguments& args, bool panelWindowing) {
     if (r.fitFrequency && !(*r.fitFrequency > 0.0)) {
         throw UsageError{QStringLiteral("--fit-frequency must be a positive frequency in Hz")};
     }
-    for (const auto& [option, label] :
-         {std::pair{"serial", "Serial number"}, std::pair{"operator", "Operator"},
-          std::pair{"temperature", "Temperature"}, std::pair{"notes", "Notes"}}) {
-        if (const auto text = args.value(QString::fromLatin1(option))) {
-            r.device << QStringLiteral("%1: %2").arg(QString::fromLatin1(label), *text);
-        }
-    }
+    r.device =
+        deviceLines(args.value(QStringLiteral("serial")), args.value(QStringLiteral("operator")),
+                    args.value(QStringLiteral("temperature")), args.value(QStringLiteral("notes")));
     if (const auto path = args.value(QStringLiteral("limits"))) {
         // A bad limits file is a refused file, named with its line.
         r.limits = readLimits(*path);

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+
+#include "figures/FigureFiles.h"
+#include "strip/CustomPlot.h"
+
+namespace rq::figures {
+
+class FigureRun;
+
+// The plot as it stands on screen, zoom and markers included, saved by the file's extension:
+// .svg and .pdf as vectors at the widget's size, anything else as a PNG of twice the widget's
+// size each way, so that it stays sharp in a document. Drawn in memory and written whole or not
+// at all; raises WriteFailure (75) when it cannot be written or drawn.
+void exportPlot(QCustomPlot& plot, const QString& path);
+
+// The figures, harmonics and warnings as tab-separated tables on the clipboard, for a
+// spreadsheet; a run without a spectrum gives its warnings under empty tables.
+void copyFigures(const FigureRun& run);
+
+}  // namespace rq::figures
