@@ -1,8 +1,10 @@
 #include "figures/ReportFields.h"
 
+#include <QFileInfo>
 #include <utility>
 
 #include "analysis/Limits.h"
+#include "common/BasicText.h"
 
 namespace rq::figures {
 
@@ -19,6 +21,22 @@ QStringList deviceLines(const std::optional<QString>& serial,
         }
     }
     return lines;
+}
+
+RecordSource dataFileSource(const QString& path, qsizetype samples, int bits, bool twosComplement,
+                            double sampleRate, double inputVMin, double inputVMax) {
+    RecordSource source;
+    source.title = QFileInfo(path).fileName();
+    source.configuration
+        << QStringLiteral("Data file: %1").arg(path) << QStringLiteral("Samples: %1").arg(samples)
+        << QStringLiteral("Converter: %1 bits, %2")
+               .arg(bits)
+               .arg(twosComplement ? QStringLiteral("two's complement")
+                                   : QStringLiteral("straight binary"))
+        << QStringLiteral("Sample frequency: %1 Hz").arg(rq::formatGeneral(sampleRate))
+        << QStringLiteral("Input range: %1 to %2 V")
+               .arg(rq::formatGeneral(inputVMin), rq::formatGeneral(inputVMax));
+    return source;
 }
 
 FigureRequest withReportFields(FigureRequest base, const ReportFields& fields) {

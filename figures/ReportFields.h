@@ -21,6 +21,12 @@ QStringList deviceLines(const std::optional<QString>& serial,
                         const std::optional<QString>& temperature,
                         const std::optional<QString>& notes);
 
+// Where a loaded data file's figures come from, as the plots and the report name it: its file
+// name as the title, then "Data file: <path>", "Samples: 1024", "Converter: 12 bits, straight
+// binary", "Sample frequency: 100000 Hz" and "Input range: 0 to 5 V".
+RecordSource dataFileSource(const QString& path, qsizetype samples, int bits, bool twosComplement,
+                            double sampleRate, double inputVMin, double inputVMax);
+
 // The request with the fields' device lines and limits as `rq3118ctl report --serial ...
 // --limits FILE` gives them (an empty field is not given), and with the report asked for, so
 // that the run computes the fits and the linearity the report shows. Raises as readLimits does

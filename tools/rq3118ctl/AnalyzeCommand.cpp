@@ -1,6 +1,5 @@
 // analyze: the file dispatch on a raw sample data file, without a screen; report: its figures
 // (or a capture's) as a PDF.
-#include <QFileInfo>
 #include <algorithm>
 
 #include "acquire/AcquisitionSession.h"
@@ -10,6 +9,7 @@
 #include "common/NumberedError.h"
 #include "common/QtHost.h"
 #include "fft/SpectrumReadOuts.h"
+#include "figures/ReportFields.h"
 #include "rq3118ctl/AnalysisResult.h"
 #include "rq3118ctl/Arguments.h"
 #include "rq3118ctl/Commands.h"
@@ -147,18 +147,9 @@ int runAnalyze(const QStringList& argv) {
     figures.addTo(r);
     printResult(r, json);
 
-    RecordSource source;
-    source.title = QFileInfo(path).fileName();
-    source.configuration << QStringLiteral("Data file: %1").arg(path)
-                         << QStringLiteral("Samples: %1").arg(state.Record.SampleData.size())
-                         << QStringLiteral("Converter: %1 bits, %2")
-                                .arg(s.NumberOfBits)
-                                .arg(s.DataFormat == 1 ? QStringLiteral("two's complement")
-                                                       : QStringLiteral("straight binary"))
-                         << QStringLiteral("Sample frequency: %1 Hz").arg(rq::formatGeneral(rate))
-                         << QStringLiteral("Input range: %1 to %2 V")
-                                .arg(rq::formatGeneral(s.InputVMin),
-                                     rq::formatGeneral(s.InputVMax));
+    const RecordSource source = rq::figures::dataFileSource(
+        path, static_cast<qsizetype>(state.Record.SampleData.size()), s.NumberOfBits,
+        s.DataFormat == 1, rate, s.InputVMin, s.InputVMax);
     if (!writeOutputs(figures, source)) {
         setFailureFromLastMessage(rq::RuntimeError::PathFileAccess, QStringLiteral("rq3118ctl"));
         return ExitRefused;
