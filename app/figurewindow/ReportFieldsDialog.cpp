@@ -4,6 +4,7 @@
 #include <QFileDialog>
 #include <QFormLayout>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -51,7 +52,10 @@ ReportFieldsDialog::ReportFieldsDialog(QWidget* parent)
     form->addRow(QStringLiteral("&Operator:"), m_operator);
     form->addRow(QStringLiteral("&Temperature:"), m_temperature);
     form->addRow(QStringLiteral("&Notes:"), m_notes);
-    form->addRow(QStringLiteral("&Limits file:"), limitsRow);
+    // A row of a layout takes no buddy by itself; the label needs one for its mnemonic.
+    auto* limitsLabel = new QLabel(QStringLiteral("&Limits file:"), this);
+    limitsLabel->setBuddy(m_limitsFile);
+    form->addRow(limitsLabel, limitsRow);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     buttons->setObjectName(QStringLiteral("buttons"));

@@ -291,6 +291,7 @@ TEST_F(FigureExports, DialogRemembersItsFields) {
         type(d, "temperature", QStringLiteral("25 C"));
         type(d, "notes", QStringLiteral("bench 2"));
         type(d, "limitsFile", QStringLiteral("/lab/bench.lim"));
+        rq::test::savePng(&d, QStringLiteral("report_fields_dialog.png"));
         QTest::keyClick(edit(d, "notes"), Qt::Key_Return);
     });
     const std::optional<ReportFields> first = askReportFields(nullptr, store);
