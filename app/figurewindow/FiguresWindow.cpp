@@ -84,6 +84,39 @@ void showNotice(QCustomPlot& plot, const QString& text) {
     plot.plotLayout()->addElement(0, 0, new QCPTextElement(&plot, text));
 }
 
+// The plots' captions are laid out for a file's width; on a narrower screen a caption line too
+// wide for the plot breaks where its parts are spaced apart.
+void fitCaptions(QCustomPlot& plot) {
+    const int room = plot.width() - 16;
+    for (int e = 0; e < plot.plotLayout()->elementCount(); ++e) {
+        auto* text = qobject_cast<QCPTextElement*>(plot.plotLayout()->elementAt(e));
+        if (text == nullptr) {
+            continue;
+        }
+        const QFontMetrics metrics(text->font());
+        QStringList lines;
+        for (const QString& line : text->text().split(u'\n')) {
+            if (metrics.horizontalAdvance(line) <= room) {
+                lines << line;
+                continue;
+            }
+            QString current;
+            for (const QString& part : line.split(QStringLiteral("   "), Qt::SkipEmptyParts)) {
+                const QString joined =
+                    current.isEmpty() ? part : current + QStringLiteral("   ") + part;
+                if (!current.isEmpty() && metrics.horizontalAdvance(joined) > room) {
+                    lines << current;
+                    current = part;
+                } else {
+                    current = joined;
+                }
+            }
+            lines << current;
+        }
+        text->setText(lines.join(u'\n'));
+    }
+}
+
 }  // namespace
 
 FiguresWindow::FiguresWindow(AcquisitionSession& session, const ProgramState& state,
@@ -224,7 +257,6 @@ void FiguresWindow::buildSettings(QWidget* box) {
     m_averaging = new QSpinBox;
     m_averaging->setObjectName(QStringLiteral("averagingSpin"));
     m_averaging->setRange(1, FigureSettings::maxAveraging);
-    m_averaging->setSuffix(QStringLiteral(" records"));
     m_averagedCount = new QLabel;
     m_averagedCount->setObjectName(QStringLiteral("averagedCount"));
     averagingRow->addWidget(m_averaging);
@@ -534,10 +566,9 @@ void FiguresWindow::paintPanel() {
         item->setForeground(palette().color(QPalette::Disabled, QPalette::Text));
         m_warnings->addItem(item);
     }
-    m_averagedCount->setText(
-        m_settings.averaging > 1
-            ? QStringLiteral("%1 of %2 in").arg(m_kept.size()).arg(m_settings.averaging)
-            : QString());
+    m_averagedCount->setText(m_settings.averaging > 1
+                                 ? QStringLiteral("records, %1 in").arg(m_kept.size())
+                                 : QStringLiteral("record (off)"));
     if (m_running || m_counter.records() > 0) {
         m_runLabel->setText(
             QStringLiteral("%1: %2 records, %3 records/s")
@@ -615,6 +646,7 @@ void FiguresWindow::paintPlot(int t) {
                              : QStringLiteral("Linearity is off: set it to sine or ramp in the "
                                               "settings for DNL and INL"));
     }
+    fitCaptions(plot);
     interaction.followGraph(marked);
     interaction.remember();
     plot.replot();
@@ -629,6 +661,15 @@ void FiguresWindow::saveState() {
                      QString::number(m_tabs->currentIndex()));
     } catch (const NumberedError&) {
         // A store that cannot be written loses the window's settings, nothing else.
+    }
+}
+
+void FiguresWindow::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    // The captions are fitted to the plot's width when drawn.
+    if (m_run) {
+        std::fill(m_plotStale.begin(), m_plotStale.end(), true);
+        schedulePaint();
     }
 }
 

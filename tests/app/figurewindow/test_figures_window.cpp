@@ -112,9 +112,12 @@ TEST_F(FiguresWindowTest, OpensFromTheMenuOnTheLastRecordAndShowsItsFigures) {
     ASSERT_EQ(harmonics->rowCount(), 5);
     EXPECT_EQ(harmonics->item(0, 0)->text(), "H2");
     EXPECT_EQ(harmonics->item(4, 0)->text(), "H6");
-    // A second sample is followed; the menu item raises the same window.
+    // A second sample is followed, drawn once the repaint interval has passed; the menu item
+    // raises the same window.
     click("cmdSample");
-    EXPECT_EQ(shownFigures(w), expectedFigures(clock));
+    const auto second = expectedFigures(clock);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return shownFigures(w) == second; },
+                                int(FiguresWindow::PaintIntervalMs) * 4));
     EXPECT_EQ(openByMenu(), w);
 }
 
@@ -207,8 +210,9 @@ TEST_F(FiguresWindowTest, SettingsAndGeometryPersistAcrossACloseAndAnOpen) {
     part<QSpinBox>(w, "fullScaleBitsSpin")->setValue(14);
     part<QDoubleSpinBox>(w, "loadedRateSpin")->setValue(50000);
     part<QSpinBox>(w, "averagingSpin")->setValue(4);
-    // The figures follow the settings at once.
+    // The figures follow the settings at once; one record of the four averaged is in.
     EXPECT_EQ(part<QTableWidget>(w, "harmonicsTable")->rowCount(), 7);
+    EXPECT_EQ(part<QLabel>(w, "averagedCount")->text(), "records, 1 in");
     FigureSettings expected;
     expected.window = analysis::WindowKind::Hann;
     expected.harmonics = 7;
@@ -276,4 +280,24 @@ TEST_F(FiguresWindowTest, PicturesOfEachTabAtTwoSizes) {
             EXPECT_TRUE(test::savePng(w, file)) << file.toStdString();
         }
     }
+}
+
+TEST_F(FiguresWindowTest, PowerAveragingTakesTheLastRecordsUpToItsCount) {
+    loadExample();
+    FiguresWindow* w = openByMenu();
+    ASSERT_NE(w, nullptr);
+    part<QSpinBox>(w, "averagingSpin")->setValue(2);
+    for (int i = 0; i < 3; ++i) {
+        click("cmdSample");
+    }
+    ASSERT_NE(w->run(), nullptr);
+    ASSERT_TRUE(w->run()->figures());
+    EXPECT_EQ(w->run()->figures()->records, 2);
+    EXPECT_EQ(w->run()->records(), 2);
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return part<QLabel>(w, "averagedCount")->text() == "records, 2 in"; }, 500));
+    // Back to one: the last record alone.
+    part<QSpinBox>(w, "averagingSpin")->setValue(1);
+    EXPECT_EQ(w->run()->records(), 1);
+    EXPECT_EQ(w->run()->record(), state->Record.SampleData);
 }
