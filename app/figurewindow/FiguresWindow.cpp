@@ -488,7 +488,20 @@ void FiguresWindow::analyse(bool full) {
         }
         return r;
     };
-    m_run = run(figureRequest(m_settings, full));
+    if (!full && !averaged) {
+        // The spectrum figures of a record depend on that record alone: one run takes record
+        // after record, so that its analyser keeps the window and transform of the length.
+        const QuickKey key{m_settings, rate, last.bits, last.twosComplement};
+        if (!m_quick || !(m_quickKey == key)) {
+            m_quick = std::make_shared<FigureRun>(figureRequest(m_settings, false), last.bits,
+                                                  last.twosComplement, rate);
+            m_quickKey = key;
+        }
+        m_quick->addRecord(last.codes, false);
+        m_run = m_quick;
+    } else {
+        m_run = run(figureRequest(m_settings, full));
+    }
     m_panelStale = true;
     m_plotStale[SpectrumTab] = true;
     if (full) {
@@ -583,7 +596,9 @@ void FiguresWindow::paintPanel() {
             QStringLiteral("%1 at %2 Hz, %3")
                 .arg(last.loaded ? QStringLiteral("Loaded file") : QStringLiteral("Capture"))
                 .arg(rq::formatGeneral(m_run->sampleRate()))
-                .arg(m_run->recordsUsed()));
+                .arg(m_settings.averaging > 1
+                         ? QStringLiteral("power average of the last %1").arg(m_kept.size())
+                         : QStringLiteral("the last record")));
     } else {
         m_sourceLabel->setText(
             QStringLiteral("No record yet: Sample, Cont Samp or a loaded file "

@@ -101,7 +101,15 @@ private:
     bool m_settingUp = false;
 
     std::deque<Kept> m_kept;
-    std::shared_ptr<rq::figures::FigureRun> m_run, m_fullRun, m_histogramRun;
+    struct QuickKey {
+        FigureSettings settings;
+        double rate = 0;
+        int bits = 0;
+        bool twosComplement = false;
+        bool operator==(const QuickKey&) const = default;
+    };
+    std::shared_ptr<rq::figures::FigureRun> m_run, m_fullRun, m_histogramRun, m_quick;
+    QuickKey m_quickKey;
     bool m_running = false;
     RunCounter m_counter;
     RateLimit m_fitLimit{FitIntervalMs};
