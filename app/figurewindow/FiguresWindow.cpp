@@ -262,7 +262,6 @@ void FiguresWindow::buildSettings(QWidget* box) {
     averagingRow->addWidget(m_averaging);
     averagingRow->addWidget(m_averagedCount, 1);
     add(2, 0, QStringLiteral("&Averaging:"), averaging);
-    QWidget::setTabOrder(m_averaging, m_averagedCount);
 
     m_harmonics = new QSpinBox;
     m_harmonics->setObjectName(QStringLiteral("harmonicsSpin"));
@@ -505,6 +504,7 @@ void FiguresWindow::analyse(bool full) {
     m_panelStale = true;
     m_plotStale[SpectrumTab] = true;
     if (full) {
+        ++m_fullAnalyses;
         m_fullRun = m_run;
         if (m_settings.linearity) {
             m_histogramRun = m_run;
@@ -519,6 +519,10 @@ void FiguresWindow::analyse(bool full) {
 }
 
 void FiguresWindow::schedulePaint() {
+    // A closed window draws what is pending when it shows again.
+    if (!isVisible()) {
+        return;
+    }
     const qint64 now = m_clock.elapsed();
     if (m_paintLimit.take(now)) {
         paintNow();
@@ -677,6 +681,11 @@ void FiguresWindow::saveState() {
     } catch (const NumberedError&) {
         // A store that cannot be written loses the window's settings, nothing else.
     }
+}
+
+void FiguresWindow::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    paintNow();
 }
 
 void FiguresWindow::resizeEvent(QResizeEvent* event) {

@@ -64,6 +64,8 @@ public:
     int recordsInRun() const { return m_counter.records(); }
     // How often the side panel and the plots were drawn: for the throttle's tests.
     int paints() const { return m_paints; }
+    // How often the fits and linearity were worked out.
+    int fullAnalyses() const { return m_fullAnalyses; }
     // Draws what is pending now.
     void paintNow();
 
@@ -72,6 +74,7 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     struct Kept {
@@ -119,6 +122,7 @@ private:
     bool m_panelStale = false;
     std::vector<bool> m_plotStale;
     int m_paints = 0;
+    int m_fullAnalyses = 0;
 
     QComboBox* m_window = nullptr;
     QSpinBox* m_fullScaleBits = nullptr;

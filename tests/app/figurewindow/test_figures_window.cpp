@@ -47,6 +47,7 @@ protected:
     // The window as a user opens it: Ctrl+Shift+F on the main window.
     FiguresWindow* openByMenu() {
         window->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
         QTest::keyClick(window.get(), Qt::Key_F, Qt::ControlModifier | Qt::ShiftModifier);
         FiguresWindow* w = link->window();
         EXPECT_NE(w, nullptr);
@@ -176,6 +177,7 @@ TEST_F(FiguresWindowTest, AContinuousRunIsCountedThrottledAndItsLastRecordDrawn)
     });
     stopper.start(600);
     const int paintsBefore = w->paints();
+    const int fullBefore = w->fullAnalyses();
     QElapsedTimer clock;
     clock.start();
     click("cmdContSample");
@@ -187,11 +189,15 @@ TEST_F(FiguresWindowTest, AContinuousRunIsCountedThrottledAndItsLastRecordDrawn)
     EXPECT_TRUE(part<QLabel>(w, "runLabel")->text().contains(QString("%1 records").arg(announced)));
     // At most 20 drawings a second, and one more for the run's end.
     EXPECT_LE(w->paints() - paintsBefore, int(seconds * 20) + 2);
+    // Fits and linearity at most five times a second, and once more for the last record.
+    EXPECT_LE(w->fullAnalyses() - fullBefore, int(seconds * 5) + 2);
+    EXPECT_LT(w->fullAnalyses() - fullBefore, announced);
     // The last record is shown whole: its figures, fits and linearity.
     EXPECT_EQ(shownFigures(w), expectedFigures(state->BoardClock.actualSampleRate()));
     ASSERT_NE(w->fullRun(), nullptr);
     EXPECT_EQ(w->fullRun()->record(), state->Record.SampleData);
     EXPECT_TRUE(w->fullRun()->fit4());
+    EXPECT_TRUE(test::savePng(w, "figures_window_after_run.png"));
     // A new run counts from zero.
     stopper.start(200);
     announced = 0;
@@ -300,4 +306,16 @@ TEST_F(FiguresWindowTest, PowerAveragingTakesTheLastRecordsUpToItsCount) {
     part<QSpinBox>(w, "averagingSpin")->setValue(1);
     EXPECT_EQ(w->run()->records(), 1);
     EXPECT_EQ(w->run()->record(), state->Record.SampleData);
+}
+
+TEST_F(FiguresWindowTest, AClosedWindowShowsTheRecordsItMissedWhenOpenedAgain) {
+    loadExample();
+    FiguresWindow* w = openByMenu();
+    ASSERT_NE(w, nullptr);
+    w->close();
+    const int paints = w->paints();
+    click("cmdSample");
+    EXPECT_EQ(w->paints(), paints);  // nothing drawn while closed
+    EXPECT_EQ(openByMenu(), w);
+    EXPECT_EQ(shownFigures(w), expectedFigures(state->BoardClock.actualSampleRate()));
 }
