@@ -44,14 +44,23 @@ const WindowKind windowKinds[] = {WindowKind::PanelBlackmanHarris, WindowKind::B
 // as rq3118ctl takes it.
 constexpr int DefaultBits = 12;
 
-QTableWidgetItem* cell(const QString& text) {
-    auto* item = new QTableWidgetItem(text);
-    item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
-    item->setData(Qt::AccessibleTextRole, text);
-    return item;
+// Writes a cell, keeping its item: the tables are written up to twenty times a second.
+void setCell(QTableWidget& t, int row, int column, const QString& text) {
+    QTableWidgetItem* item = t.item(row, column);
+    if (item == nullptr) {
+        item = new QTableWidgetItem;
+        item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+        t.setItem(row, column, item);
+    }
+    if (item->text() != text) {
+        item->setText(text);
+        item->setData(Qt::AccessibleTextRole, text);
+    }
 }
 
-QTableWidget* table(const QStringList& headings, const char* name) {
+// Columns as wide as the widest of their heading and a sample of their longest text, fixed, so
+// that a new record does not lay the table out again; the last column takes the rest.
+QTableWidget* table(const QStringList& headings, const QStringList& samples, const char* name) {
     auto* t = new QTableWidget(0, int(headings.size()));
     t->setObjectName(QString::fromLatin1(name));
     t->setHorizontalHeaderLabels(headings);
@@ -60,9 +69,17 @@ QTableWidget* table(const QStringList& headings, const char* name) {
     t->setSelectionMode(QAbstractItemView::ContiguousSelection);
     t->setWordWrap(false);
     t->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    t->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    t->horizontalHeader()->setStretchLastSection(true);
-    t->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    QHeaderView* header = t->horizontalHeader();
+    header->setSectionResizeMode(QHeaderView::Fixed);
+    header->setStretchLastSection(true);
+    const QFontMetrics metrics(t->font());
+    const QFontMetrics headerMetrics(header->font());
+    for (int c = 0; c < int(headings.size()); ++c) {
+        const int text = c < samples.size() ? metrics.horizontalAdvance(samples[c]) : 0;
+        header->resizeSection(c, std::max(text, headerMetrics.horizontalAdvance(headings[c])) + 14);
+    }
+    t->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    t->verticalHeader()->setDefaultSectionSize(metrics.height() + 6);
     return t;
 }
 
@@ -306,7 +323,8 @@ void FiguresWindow::buildSidePanel(QWidget* panel) {
     m_sourceLabel->setWordWrap(true);
     column->addWidget(m_sourceLabel);
 
-    m_figuresTable = table({QStringLiteral("Figure"), QStringLiteral("Value")}, "figuresTable");
+    m_figuresTable = table({QStringLiteral("Figure"), QStringLiteral("Value")},
+                           {QStringLiteral("Noise density")}, "figuresTable");
     m_figuresTable->setSizeAdjustPolicy(QAbstractScrollArea::AdjustToContents);
     m_figuresTable->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_figuresTable->setAccessibleName(QStringLiteral("Figures"));
@@ -315,6 +333,8 @@ void FiguresWindow::buildSidePanel(QWidget* panel) {
     m_harmonicsTable =
         table({QStringLiteral("Harmonic"), QStringLiteral("Frequency"), QStringLiteral("dBc"),
                QStringLiteral("dBFS"), QStringLiteral("Masked")},
+              {QStringLiteral("H20"), QStringLiteral("999.999 kHz"), QStringLiteral("-100.00"),
+               QStringLiteral("-100.00")},
               "harmonicsTable");
     m_harmonicsTable->setAccessibleName(QStringLiteral("Harmonics"));
     column->addWidget(m_harmonicsTable, 2);
@@ -559,29 +579,36 @@ void FiguresWindow::paintPanel() {
     }
     m_figuresTable->setRowCount(int(rows.size()));
     for (int r = 0; r < int(rows.size()); ++r) {
-        m_figuresTable->setItem(r, 0, cell(rows[size_t(r)].name));
-        m_figuresTable->setItem(r, 1, cell(rows[size_t(r)].value));
+        setCell(*m_figuresTable, r, 0, rows[size_t(r)].name);
+        setCell(*m_figuresTable, r, 1, rows[size_t(r)].value);
     }
     m_harmonicsTable->setRowCount(int(harmonics.size()));
     for (int r = 0; r < int(harmonics.size()); ++r) {
         const HarmonicRow& h = harmonics[size_t(r)];
         const QString texts[] = {h.order, h.frequency, h.dBc, h.dBFS, h.masked};
         for (int c = 0; c < 5; ++c) {
-            m_harmonicsTable->setItem(r, c, cell(texts[c]));
+            setCell(*m_harmonicsTable, r, c, texts[c]);
         }
     }
-    m_warnings->clear();
+    QStringList lines;
     for (const WarningRow& w : warnings) {
-        auto* item = new QListWidgetItem(QStringLiteral("%1: %2").arg(w.code, w.text));
-        item->setBackground(QColor(255, 214, 153));
-        item->setForeground(QColor(120, 40, 0));
-        item->setIcon(style()->standardIcon(QStyle::SP_MessageBoxWarning));
-        m_warnings->addItem(item);
+        lines << QStringLiteral("%1: %2").arg(w.code, w.text);
     }
-    if (warnings.empty() && m_run) {
-        auto* item = new QListWidgetItem(QStringLiteral("None"));
-        item->setForeground(palette().color(QPalette::Disabled, QPalette::Text));
-        m_warnings->addItem(item);
+    if (lines != m_shownWarnings || m_warnings->count() == 0) {
+        m_shownWarnings = lines;
+        m_warnings->clear();
+        for (const QString& line : lines) {
+            auto* item = new QListWidgetItem(line);
+            item->setBackground(QColor(255, 214, 153));
+            item->setForeground(QColor(120, 40, 0));
+            item->setIcon(style()->standardIcon(QStyle::SP_MessageBoxWarning));
+            m_warnings->addItem(item);
+        }
+        if (lines.empty() && m_run) {
+            auto* item = new QListWidgetItem(QStringLiteral("None"));
+            item->setForeground(palette().color(QPalette::Disabled, QPalette::Text));
+            m_warnings->addItem(item);
+        }
     }
     m_averagedCount->setText(m_settings.averaging > 1
                                  ? QStringLiteral("records, %1 in").arg(m_kept.size())

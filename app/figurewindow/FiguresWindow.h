@@ -7,6 +7,7 @@
 // times a second, the drawing at most twenty; the run's last record is always drawn.
 #include <QElapsedTimer>
 #include <QMainWindow>
+#include <QStringList>
 #include <QTimer>
 #include <deque>
 #include <memory>
@@ -134,6 +135,7 @@ private:
     QTableWidget* m_figuresTable = nullptr;
     QTableWidget* m_harmonicsTable = nullptr;
     QListWidget* m_warnings = nullptr;
+    QStringList m_shownWarnings;
     QLabel* m_runLabel = nullptr;
     QLabel* m_sourceLabel = nullptr;
     QTabWidget* m_tabs = nullptr;
