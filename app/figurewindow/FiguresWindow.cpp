@@ -572,7 +572,12 @@ void FiguresWindow::paintPanel() {
         harmonics = harmonicRows(*m_run->figures());
     }
     if (m_run) {
-        warnings = warningRows(m_run->warnings());
+        rq::analysis::Warnings shown = m_run->warnings();
+        // Between the linearity's turns in a run, its warnings stay those of its last turn.
+        if (m_run != m_fullRun && m_settings.linearity && m_fullRun && m_fullRun->linearity()) {
+            rq::analysis::checkLinearity(*m_fullRun->linearity(), shown);
+        }
+        warnings = warningRows(shown);
         if (!m_run->spectrumError().isEmpty()) {
             warnings.insert(warnings.begin(), {QStringLiteral("spectrum"), m_run->spectrumError()});
         }

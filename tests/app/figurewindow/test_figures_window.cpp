@@ -319,3 +319,34 @@ TEST_F(FiguresWindowTest, AClosedWindowShowsTheRecordsItMissedWhenOpenedAgain) {
     EXPECT_EQ(openByMenu(), w);
     EXPECT_EQ(shownFigures(w), expectedFigures(state->BoardClock.actualSampleRate()));
 }
+
+TEST_F(FiguresWindowTest, LinearityWarningsStayShownBetweenTheLinearitysTurnsInARun) {
+    loadExample();
+    FiguresWindow* w = openByMenu();
+    ASSERT_NE(w, nullptr);
+    part<QComboBox>(w, "linearityCombo")->setCurrentText("sine");
+    auto* list = part<QListWidget>(w, "warningsList");
+    const auto shown = [&] {
+        for (int i = 0; i < list->count(); ++i) {
+            if (list->item(i)->text().startsWith("codes_not_swept")) {
+                return true;
+            }
+        }
+        return false;
+    };
+    click("cmdSample");
+    ASSERT_TRUE(shown());  // the simulated tone repeats a few phases only
+    int looks = 0, missing = 0;
+    QTimer look;
+    QObject::connect(&look, &QTimer::timeout, [&] {
+        ++looks;
+        missing += shown() ? 0 : 1;
+        if (looks == 20) {
+            click("cmdStopSampling");
+        }
+    });
+    look.start(15);
+    click("cmdContSample");
+    EXPECT_EQ(looks, 20);
+    EXPECT_EQ(missing, 0);
+}
