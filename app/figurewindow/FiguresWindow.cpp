@@ -24,6 +24,16 @@
 #include "figures/FigureTable.h"
 #include "figures/FrequencyText.h"
 #include "figures/Plots.h"
+#if defined(RQ_FIGURE_EXPORTS)
+#include <QDateTime>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <functional>
+
+#include "figures/Report.h"
+#include "figurewindow/FigureExports.h"
+#include "figurewindow/ReportDialog.h"
+#endif
 #include "figurewindow/PlotInteraction.h"
 #include "state/ProgramState.h"
 
@@ -397,15 +407,88 @@ void FiguresWindow::buildMenus() {
 }
 
 // ---- Exports and the report ----------------------------------------------------------------
-// They are FigureExports.h's and ReportDialog.h's: exportPlot, exportSpectrumCsv,
-// exportFiguresCsv, exportFiguresJson, copyFigures, askReportFields and withReportFields. Until
-// those are built in, their actions stay disabled rather than pretend to work.
+// They are FigureExports.h's and ReportDialog.h's (exportPlot, exportSpectrumCsv,
+// exportFiguresCsv, exportFiguresJson, copyFigures, askReportFields, withReportFields), built in
+// with RQ_FIGURE_EXPORTS. Without them their actions stay disabled rather than pretend to work.
+#if defined(RQ_FIGURE_EXPORTS)
+void FiguresWindow::connectExportsAndReport() {
+    // Each export asks for a file by its default name and names a failure in a box.
+    const auto exportTo = [this](const QString& what, const QString& filter,
+                                 const std::function<void(const QString&)>& write) {
+        if (!m_run) {
+            return;
+        }
+        const QString name =
+            exportFileName(m_state.CurrentSettings.PartName, QDateTime::currentDateTime(), what,
+                           filter.section(QStringLiteral("*."), 1, 1).section(u')', 0, 0));
+        const QString path = QFileDialog::getSaveFileName(this, windowTitle(), name, filter);
+        if (path.isEmpty()) {
+            return;
+        }
+        try {
+            write(path);
+        } catch (const NumberedError& e) {
+            QMessageBox::warning(this, windowTitle(), e.description());
+        }
+    };
+    connect(m_exportPlotAction, &QAction::triggered, this, [this, exportTo] {
+        const char* names[] = {"spectrum", "time", "histogram", "linearity"};
+        exportTo(QString::fromLatin1(names[m_tabs->currentIndex()]),
+                 QStringLiteral("PNG image (*.png);;SVG drawing (*.svg);;PDF document (*.pdf)"),
+                 [this](const QString& path) {
+                     exportPlot(*m_plots[size_t(m_tabs->currentIndex())], path);
+                 });
+    });
+    connect(m_exportSpectrumAction, &QAction::triggered, this, [this, exportTo] {
+        exportTo(QStringLiteral("spectrum"), QStringLiteral("CSV (*.csv)"),
+                 [this](const QString& path) { exportSpectrumCsv(*m_run, path); });
+    });
+    connect(m_exportFiguresCsvAction, &QAction::triggered, this, [this, exportTo] {
+        exportTo(QStringLiteral("figures"), QStringLiteral("CSV (*.csv)"),
+                 [this](const QString& path) { exportFiguresCsv(*m_fullRun, path); });
+    });
+    connect(m_exportFiguresJsonAction, &QAction::triggered, this, [this, exportTo] {
+        exportTo(QStringLiteral("figures"), QStringLiteral("JSON (*.json)"),
+                 [this](const QString& path) { exportFiguresJson(*m_fullRun, path); });
+    });
+    connect(m_copyAction, &QAction::triggered, this, [this] {
+        if (m_run) {
+            copyFigures(*m_run);
+        }
+    });
+    connect(m_reportAction, &QAction::triggered, this, [this, exportTo] {
+        if (m_kept.empty()) {
+            return;
+        }
+        const std::optional<ReportFields> fields = askReportFields(this, m_store);
+        if (!fields) {
+            return;
+        }
+        exportTo(QStringLiteral("report"), QStringLiteral("PDF document (*.pdf)"),
+                 [this, &fields](const QString& path) {
+                     // The report's run: the records shown, with every figure, as rq3118ctl
+                     // report makes it.
+                     FigureRequest request =
+                         withReportFields(figureRequest(m_settings, true), *fields);
+                     request.pdf = path;
+                     const Kept& last = m_kept.back();
+                     FigureRun run(request, last.bits, last.twosComplement,
+                                   last.loaded ? m_settings.loadedFileRate : last.rate);
+                     for (const Kept& k : m_kept) {
+                         run.addRecord(k.codes, m_settings.averaging > 1);
+                     }
+                     writeReport(path, run, source());
+                 });
+    });
+}
+#else
 void FiguresWindow::connectExportsAndReport() {
     for (QAction* a : {m_exportPlotAction, m_exportSpectrumAction, m_exportFiguresCsvAction,
                        m_exportFiguresJsonAction, m_copyAction, m_reportAction}) {
         a->setEnabled(false);
     }
 }
+#endif
 // ---- end of exports and the report ---------------------------------------------------------
 
 void FiguresWindow::setSettings(const FigureSettings& settings) {
