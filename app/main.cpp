@@ -8,6 +8,7 @@
 #include "acquire/frmMainScreen.h"
 #include "board/WindowsVersion.h"
 #include "config/SettingsStore.h"
+#include "figurewindow/FiguresWindow.h"
 #include "host/DesignFont.h"
 #include "parport/PpdevPort.h"
 #include "simboard/SimBoard.h"
@@ -58,6 +59,7 @@ int main(int argc, char* argv[]) {
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("RQ3118"));
+    QApplication::setApplicationVersion(QStringLiteral(RQ3118_VERSION));
     rq::host::installFontSubstitutions();
     QApplication::setFont(rq::host::designFont());
 
@@ -83,6 +85,9 @@ int main(int argc, char* argv[]) {
     if (sim) {
         window.addPortMenuItems(rq::simulatedBoardMenuItems(*sim, &window));
     }
+    // The figures window follows the session from the start and opens on the Analysis menu.
+    new rq::FiguresWindowLink(window.session(), state, store, window.converterFiguresItem(),
+                              window.testReportItem(), &window);
     window.show();
     return app.exec();
 }

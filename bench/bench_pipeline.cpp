@@ -2,13 +2,15 @@
 // the simulated board with immediate captures, with every yield and redraw in place, and the
 // turn of the event loop the continuous run takes after each record (where the charts paint).
 // The counters split the time per record into transfer, analysis and drawing (the rest:
-// painting, the message list and the buttons).
+// painting, the message list and the buttons). A second case runs the same with the converter
+// figures window open, following every record as it does in a continuous run.
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
 #include <QTemporaryDir>
 #include <QTest>
 #include <cstdio>
+#include <memory>
 
 #include "ExampleLoad.h"
 #include "acquire/Conversion.h"
@@ -17,6 +19,7 @@
 #include "config/ConfigurationLoad.h"
 #include "config/FrequencyList.h"
 #include "config/SettingsStore.h"
+#include "figurewindow/FiguresWindow.h"
 #include "simboard/SimBoard.h"
 
 namespace {
@@ -37,7 +40,7 @@ public:
     void beep() override {}
 };
 
-void BM_TakeSamples(benchmark::State& bench) {
+void takeSamples(benchmark::State& bench, bool figuresWindow) {
     const int samples = static_cast<int>(bench.range(0));
     rq::SimBoardSettings sim;
     sim.immediateCapture = true;
@@ -74,6 +77,17 @@ void BM_TakeSamples(benchmark::State& bench) {
         return;
     }
     window.enableCaptureButtons();
+    std::unique_ptr<rq::FiguresWindow> figures;
+    if (figuresWindow) {
+        figures = std::make_unique<rq::FiguresWindow>(window.session(), state, store);
+        figures->show();
+        if (!QTest::qWaitForWindowExposed(figures.get())) {
+            bench.SkipWithError("the figures window did not show");
+            return;
+        }
+        // The records come as a continuous run's: its throttles apply.
+        figures->runStarted();
+    }
 
     double transfer = 0, analysis = 0, drawing = 0;
     for (auto _ : bench) {
@@ -90,9 +104,25 @@ void BM_TakeSamples(benchmark::State& bench) {
     bench.counters["drawing_ms"] = 1e3 * drawing / n;
     bench.counters["records_per_s"] = benchmark::Counter(n, benchmark::Counter::kIsRate);
     bench.SetItemsProcessed(bench.iterations());
+    if (figures) {
+        figures->runEnded();
+    }
+}
+
+void BM_TakeSamples(benchmark::State& bench) {
+    takeSamples(bench, false);
 }
 BENCHMARK(BM_TakeSamples)
     ->Arg(256)
+    ->Arg(1024)
+    ->Arg(8192)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
+void BM_TakeSamplesWithFiguresWindow(benchmark::State& bench) {
+    takeSamples(bench, true);
+}
+BENCHMARK(BM_TakeSamplesWithFiguresWindow)
     ->Arg(1024)
     ->Arg(8192)
     ->Unit(benchmark::kMillisecond)

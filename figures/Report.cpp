@@ -212,7 +212,7 @@ void writeReport(const QString& path, const FigureRun& run, const RecordSource& 
     pdf.setPageSize(QPageSize(QPageSize::A4));
     pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
     pdf.setTitle(QStringLiteral("RQ3118 test report: ") + source.title);
-    pdf.setCreator(QStringLiteral("rq3118ctl"));
+    pdf.setCreator(QCoreApplication::applicationName());
     QCPPainter p;
     if (!p.begin(&pdf)) {
         throw rq::NumberedError(rq::RuntimeError::PathFileAccess, QStringLiteral("rq3118ctl"),
@@ -234,8 +234,9 @@ void writeReport(const QString& path, const FigureRun& run, const RecordSource& 
                    QStringLiteral("RQ3118 converter test report"));
         p.setFont(QFont(Sans, 8));
         p.drawText(QRectF(Margin, y, width, h), Qt::AlignRight | Qt::AlignVCenter,
-                   QStringLiteral("rq3118ctl %1 \u00b7 %2 \u00b7 page %3 of 2")
-                       .arg(QCoreApplication::applicationVersion(), stamp)
+                   QStringLiteral("%1 %2 \u00b7 %3 \u00b7 page %4 of 2")
+                       .arg(QCoreApplication::applicationName(),
+                            QCoreApplication::applicationVersion(), stamp)
                        .arg(number));
         y += h + 2;
         p.setFont(QFont(Sans, 9));

@@ -4,9 +4,10 @@
 #   setup.png           the setup window after Load of RQ3118.CFG
 #   main-fft.png        the main window after Sample, in FFT mode
 #   main-histogram.png  the same record in histogram mode
+#   figures.png         the Converter Figures window on that record
 #   about.png           the About box
 # to docs/screenshots/. Apart from the build folder, nothing in the repository changes but those
-# four files: the program runs in a copy of examples/ with a settings store of its own.
+# five files: the program runs in a copy of examples/ with a settings store of its own.
 #
 # There is no window manager: windows sit where the program puts them, without frames, so every
 # click is computed from a window's own geometry and the design places of its controls (twips,
@@ -72,6 +73,7 @@ setup_close=(4440 2340 1095 375)  # cmdClose
 setup_cancel=(4440 2820 1095 375) # cmdCancel
 
 main_title='^RQ3118 Evaluation Software$'
+figures_title='^Converter Figures$'
 setup_title='^Setup Menu$'
 # The About box and the menus' popups have no title of their own (an empty WM_NAME).
 untitled='^$'
@@ -412,6 +414,18 @@ wait_for "histogram mode" main_changed
 park_mouse
 settle "$main" "the main window in histogram mode"
 save_png "$work/settled.ppm" main-histogram.png
+
+# Analysis, Converter Figures (Ctrl+Shift+F): the figures of the same record, at the window's
+# default size; closed again so that the About box below is found alone.
+xdotool key --window "$main" ctrl+shift+f
+figures_found() { find_window "$figures_title" 400 300 && figures=$found; }
+wait_for "the Converter Figures window" figures_found
+park_mouse
+settle "$figures" "the Converter Figures window"
+save_png "$work/settled.ppm" figures.png
+xdotool key --window "$figures" ctrl+w 2>/dev/null || true
+xdotool windowunmap "$figures" 2>/dev/null || true
+wait_for "the Converter Figures window to close" window_gone "$figures" "$figures_title"
 
 # Help, About. Its picture is animated (three frames, a tenth of a second each): keep the first
 # frame, the one with two output bits lit, seen twice so that it is no half-drawn picture.

@@ -84,6 +84,7 @@ void AcquisitionSession::captureDispatch(int32_t n) {
 void AcquisitionSession::sampleContinuously() {
     m_continuousSampling = true;
     m_view.continuousRunStarted();
+    Q_EMIT continuousRunStarted();
     m_view.setWaitPointer(true);
     while (m_continuousSampling) {
         if (!TakeSamples()) {
@@ -92,6 +93,7 @@ void AcquisitionSession::sampleContinuously() {
         m_view.yield().yield();
     }
     m_view.continuousRunEnded();
+    Q_EMIT continuousRunEnded();
     m_view.messages().AddItem(QStringLiteral("Continuous Sampling Stopped"));
 }
 

@@ -82,6 +82,9 @@ public:
 Q_SIGNALS:
     void recordAnalysed(const rq::AnalysedRecord& analysed);
     void spectrumRecomputed(const rq::AnalysedSpectrum& analysed);
+    // Around a continuous run: before its first capture, and after its last record was announced.
+    void continuousRunStarted();
+    void continuousRunEnded();
 
 private:
     void captureDispatch(int32_t n);

@@ -49,6 +49,9 @@ public:
 
     // The graph markers are placed on; markers already placed are cleared.
     void setMarkerGraph(QCPGraph* graph);
+    // The graph of a new drawing of the same trace: the markers stay at their keys, and the next
+    // remember() reads their levels from it.
+    void followGraph(QCPGraph* graph) { m_graph = graph; }
     QCPGraph* markerGraph() const { return m_graph; }
     void setReadoutStyle(const ReadoutStyle& style);
 

@@ -157,6 +157,29 @@ TEST(SessionContinuousRun, StopsWhenAskedBetweenRecords) {
               (QStringList{"1024 Data Samples Uploaded", "Continuous Sampling Stopped"}));
 }
 
+TEST(SessionContinuousRun, AnnouncesItsStartBeforeTheFirstRecordAndItsEndAfterTheLast) {
+    Session s;
+    QStringList events;
+    QObject::connect(&s.session, &AcquisitionSession::continuousRunStarted,
+                     [&] { events << "started"; });
+    QObject::connect(&s.session, &AcquisitionSession::continuousRunEnded, [&] {
+        events << "ended";
+        EXPECT_FALSE(s.session.continuousSampling());
+    });
+    QObject::connect(&s.session, &AcquisitionSession::recordAnalysed, [&] {
+        events << "record";
+        if (s.records.size() == 2) {
+            s.session.stopContinuousSampling();
+        }
+    });
+    s.session.sampleContinuously();
+    EXPECT_EQ(events, (QStringList{"started", "record", "record", "ended"}));
+    // A single capture is no run.
+    events.clear();
+    ASSERT_TRUE(s.session.TakeSamples());
+    EXPECT_EQ(events, QStringList{"record"});
+}
+
 TEST(SessionFileDispatch, RunToItsEndAnnouncesAtThePanelsRate) {
     Session s;
     s.state.Record.SampleData = tone(1024, 37.3);

@@ -238,7 +238,9 @@ TEST_F(FigureExports, ReportIsTheToolsReportForTheSameRecordAndFields) {
     ASSERT_EQ(cli.status, 4) << cli.err.toStdString();  // ENOB > 15 fails
 
     // The window's way: the loaded record, the dialog's fields, the same source lines, under
-    // the program's version, which the report's header names.
+    // the tool's name and version, which the report's header names (a program's own name stands
+    // there when it writes the report).
+    QCoreApplication::setApplicationName(QStringLiteral("rq3118ctl"));
     QCoreApplication::setApplicationVersion(QStringLiteral(RQ3118_VERSION));
     rq::ProgramState state;
     rq::applyStartValues(state);

@@ -281,3 +281,21 @@ TEST_F(PlotInteractionTest, MarkerNumbersStayInsideThePlotAtItsEdges) {
 }
 
 }  // namespace
+
+TEST_F(PlotInteractionTest, MarkersFollowANewDrawingOfTheTraceOnAGraphOfItsOwn) {
+    click(at(50000));
+    click(at(20000), Qt::ShiftModifier);
+    // The window draws each record afresh: the graphs and items go, a new graph comes.
+    plot.clearPlottables();
+    plot.clearItems();
+    graph = plot.addGraph();
+    draw(-3);
+    interaction->followGraph(graph);
+    interaction->remember();
+    ASSERT_TRUE(interaction->marker(1));
+    EXPECT_EQ(interaction->marker(1)->key, 50000);
+    EXPECT_EQ(interaction->marker(1)->value, -3);
+    EXPECT_EQ(markerKey(2), 20000);
+    // Drawn again, on the new plot items.
+    EXPECT_EQ(labels().size(), 2);
+}
