@@ -203,13 +203,13 @@ window_gone() {
   ! xdotool getwindowgeometry "$1" >/dev/null 2>&1 || ! windows_named "$2" | grep -qx "$1"
 }
 
-# Any titled window but the main and the setup window is a box the program raised instead of
+# Any titled window but the main, the setup and the figures window is a box the program raised instead of
 # doing what was asked ("Program Load Error", "Error", a board that does not answer).
 check_no_error_box() {
   local id title
   for id in $(windows_named '.'); do
     title="$(xdotool getwindowname "$id" 2>/dev/null)" || continue
-    if ! [[ "$title" =~ $main_title|$setup_title ]]; then
+    if ! [[ "$title" =~ $main_title|$setup_title|$figures_title ]]; then
       die "the program showed a box titled \"$title\""
     fi
   done
@@ -415,18 +415,6 @@ park_mouse
 settle "$main" "the main window in histogram mode"
 save_png "$work/settled.ppm" main-histogram.png
 
-# Analysis, Converter Figures (Ctrl+Shift+F): the figures of the same record, at the window's
-# default size; closed again so that the About box below is found alone.
-xdotool key --window "$main" ctrl+shift+f
-figures_found() { find_window "$figures_title" 400 300 && figures=$found; }
-wait_for "the Converter Figures window" figures_found
-park_mouse
-settle "$figures" "the Converter Figures window"
-save_png "$work/settled.ppm" figures.png
-xdotool key --window "$figures" ctrl+w 2>/dev/null || true
-xdotool windowunmap "$figures" 2>/dev/null || true
-wait_for "the Converter Figures window to close" window_gone "$figures" "$figures_title"
-
 # Help, About. Its picture is animated (three frames, a tenth of a second each): keep the first
 # frame, the one with two output bits lit, seen twice so that it is no half-drawn picture.
 open_menu "$main" "${titles[3]}" Help
@@ -472,6 +460,19 @@ save_png "$work/about.ppm" about.png
 geometry "$about" || die "the About box has gone"
 xdotool mousemove $((win_x + win_w / 2)) $((win_y + win_h / 6)) click 1
 wait_for "the About box to close" window_gone "$about" "$untitled"
+
+# Analysis, Converter Figures (the first of the menu's two items): the figures of the same
+# record, at the window's default size.
+open_menu "$main" "${titles[2]}" Analysis
+xdotool mousemove $((popup_x + popup_w / 2)) $((popup_y + popup_h / 4)) click 1
+figures_found() { find_window "$figures_title" 400 300 && figures=$found; }
+wait_for "the Converter Figures window" figures_found
+park_mouse
+settle "$figures" "the Converter Figures window"
+save_png "$work/settled.ppm" figures.png
+xdotool key --window "$figures" ctrl+w
+wait_for "the Converter Figures window to close" window_gone "$figures" "$figures_title"
+
 click_control "$main" "$bar_height" "${main_quit[@]}"
 program_ended() { ! kill -0 "$app_pid" 2>/dev/null; }
 quit_until=$(($(now) + step_timeout))
