@@ -76,20 +76,38 @@ QString FigureRun::recordsUsed() const {
 }
 
 void FigureRun::addRecord(std::span<const double> codes, bool averaged) {
-    ++m_records;
     m_averaged = averaged;
+    measure(codes, [&] {
+        const PowerSpectrum s = m_analyser.spectrum(codes, m_request.window);
+        if (averaged) {
+            m_average.add(s);
+            m_spectrum = m_average.average();
+        } else {
+            m_spectrum = s;
+        }
+    });
+}
+
+void FigureRun::addRecord(std::span<const double> codes, const PowerSpectrum& spectrum) {
+    m_averaged = spectrum.records > 1;
+    measure(codes, [&] { m_spectrum = spectrum; });
+}
+
+void FigureRun::poolRecord(std::span<const double> codes) {
+    ++m_records;
+    if (m_request.linearityNeeded()) {
+        m_histogram.add(codes);
+    }
+}
+
+void FigureRun::measure(std::span<const double> codes, const std::function<void()>& takeSpectrum) {
+    ++m_records;
     m_record.assign(codes.begin(), codes.end());
     if (m_request.spectrumNeeded()) {
         m_figures.reset();
         m_spectrumError.clear();
         try {
-            const PowerSpectrum s = m_analyser.spectrum(codes, m_request.window);
-            if (averaged) {
-                m_average.add(s);
-                m_spectrum = m_average.average();
-            } else {
-                m_spectrum = s;
-            }
+            takeSpectrum();
             m_figures = measureFigures(m_spectrum, m_options);
         } catch (const rq::NumberedError& e) {
             m_spectrumError = e.description();

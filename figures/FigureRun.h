@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <optional>
 #include <span>
 #include <vector>
@@ -65,6 +66,12 @@ public:
     void setNotNumbers(int64_t count) { m_notNumbers = count; }
 
     void addRecord(std::span<const double> codes, bool averaged);
+    // A record whose spectrum was taken already (the figures window keeps each record's, and
+    // averages its last ones): the figures are measured on `spectrum`, the rest as addRecord.
+    void addRecord(std::span<const double> codes, const rq::analysis::PowerSpectrum& spectrum);
+    // One of the records before the last of an average: it counts, and its codes go into the
+    // pooled code histogram, but nothing else is worked out for it.
+    void poolRecord(std::span<const double> codes);
     // "record 3 of 3", "power average of records 1 to 5": where the figures come from.
     QString recordsUsed() const;
     // The figures' fields as `rq3118ctl --json` and its text form give them.
@@ -96,6 +103,8 @@ public:
     bool limitsFailed() const;
 
 private:
+    void measure(std::span<const double> codes, const std::function<void()>& takeSpectrum);
+
     FigureRequest m_request;
     int m_bits;
     rq::analysis::FigureOptions m_options;

@@ -186,7 +186,9 @@ void drawSpectrum(QCustomPlot& plot, const FigureRun& run, const RecordSource& s
     addTitle(plot, QStringLiteral("Spectrum: ") + source.title);
 }
 
-void drawTime(QCustomPlot& plot, const FigureRun& run, const RecordSource& source) {
+void drawTime(QCustomPlot& plot, const FigureRun& run, const RecordSource& source,
+              const TimeScale& scale) {
+    const auto value = [&scale](double code) { return scale.offset + scale.perCode * code; };
     const std::vector<double>& r = run.record();
     const auto& fit = run.fit4();
     // A few periods show the wave; the whole record of a fast tone is a solid band.
@@ -198,7 +200,7 @@ void drawTime(QCustomPlot& plot, const FigureRun& run, const RecordSource& sourc
     QVector<double> x(shown), y(shown);
     for (int i = 0; i < shown; ++i) {
         x[i] = i;
-        y[i] = r[static_cast<size_t>(i)];
+        y[i] = value(r[static_cast<size_t>(i)]);
     }
     QCPGraph* trace = plot.addGraph();
     trace->setData(x, y, true);
@@ -206,7 +208,9 @@ void drawTime(QCustomPlot& plot, const FigureRun& run, const RecordSource& sourc
     trace->setScatterStyle(QCPScatterStyle(QCPScatterStyle::ssDisc, TraceBlue, TraceBlue, 3));
     trace->setName(QStringLiteral("record"));
     plot.xAxis->setLabel(QStringLiteral("Sample"));
-    plot.yAxis->setLabel(QStringLiteral("Code"));
+    const bool inCodes = scale.unit == QStringLiteral("codes");
+    plot.yAxis->setLabel(inCodes ? scale.quantity
+                                 : QStringLiteral("%1 (%2)").arg(scale.quantity, scale.unit));
     QStringList lines{QStringLiteral("first %1 of %2 samples").arg(shown).arg(r.size())};
 
     if (fit) {
@@ -216,20 +220,25 @@ void drawTime(QCustomPlot& plot, const FigureRun& run, const RecordSource& sourc
         for (int i = 0; i <= steps; ++i) {
             const double t = (shown - 1) * static_cast<double>(i) / steps;
             fx << t;
-            fy << fit->offset +
-                      fit->amplitude * std::cos(2.0 * M_PI * fit->cyclesPerSample * t + fit->phase);
+            const double phase = 2.0 * M_PI * fit->cyclesPerSample * t + fit->phase;
+            fy << value(fit->offset + fit->amplitude * std::cos(phase));
         }
         QCPGraph* fitted = plot.addGraph();
         fitted->setData(fx, fy, true);
         fitted->setPen(QPen(FitRed, 1.0));
         fitted->setName(QStringLiteral("four-parameter fit"));
-        lines << QStringLiteral("fit: %1 + %2 cos(2π · %3 Hz · t %4 %5)")
-                     .arg(figureText(fit->offset, 2), figureText(fit->amplitude, 2),
+        // In codes the caption reads as it always has; another unit is named after it.
+        const QString unit = inCodes ? QString() : u' ' + scale.unit;
+        lines << QStringLiteral("fit: %1 + %2 cos(2π · %3 Hz · t %4 %5)%6")
+                     .arg(figureText(value(fit->offset), scale.decimals),
+                          figureText(std::fabs(scale.perCode) * fit->amplitude, scale.decimals),
                           figureText(fit->frequency, 4),
                           fit->phase < 0 ? QStringLiteral("−") : QStringLiteral("+"),
-                          figureText(std::fabs(fit->phase), 4));
-        lines << QStringLiteral("residual %1 codes rms, ENOB %2 bits")
-                     .arg(figureText(fit->residualRms, 3), figureText(fit->enob, 2));
+                          figureText(std::fabs(fit->phase), 4), unit);
+        const double residualScale = std::fabs(scale.perCode) * scale.residualFactor;
+        lines << QStringLiteral("residual %1 %2 rms, ENOB %3 bits")
+                     .arg(figureText(residualScale * fit->residualRms, 3), scale.residualUnit,
+                          figureText(fit->enob, 2));
 
         // The residual over the whole record, below.
         auto* lower = new QCPAxisRect(&plot);
@@ -238,7 +247,7 @@ void drawTime(QCustomPlot& plot, const FigureRun& run, const RecordSource& sourc
             ry(static_cast<int>(fit->residual.size()));
         for (int i = 0; i < rx.size(); ++i) {
             rx[i] = i;
-            ry[i] = fit->residual[static_cast<size_t>(i)];
+            ry[i] = residualScale * fit->residual[static_cast<size_t>(i)];
         }
         QCPGraph* residual =
             plot.addGraph(lower->axis(QCPAxis::atBottom), lower->axis(QCPAxis::atLeft));
@@ -246,10 +255,12 @@ void drawTime(QCustomPlot& plot, const FigureRun& run, const RecordSource& sourc
         residual->setPen(QPen(FitRed, 0.5));
         residual->rescaleAxes();
         lower->axis(QCPAxis::atBottom)->setLabel(QStringLiteral("Sample (whole record)"));
-        lower->axis(QCPAxis::atLeft)->setLabel(QStringLiteral("Residual (codes)"));
+        lower->axis(QCPAxis::atLeft)
+            ->setLabel(QStringLiteral("Residual (%1)").arg(scale.residualUnit));
         const double span = std::max(std::fabs(lower->axis(QCPAxis::atLeft)->range().lower),
                                      std::fabs(lower->axis(QCPAxis::atLeft)->range().upper));
-        lower->axis(QCPAxis::atLeft)->setRange(-1.1 * span - 0.1, 1.1 * span + 0.1);
+        const double least = 0.1 * residualScale;
+        lower->axis(QCPAxis::atLeft)->setRange(-1.1 * span - least, 1.1 * span + least);
         auto* group = new QCPMarginGroup(&plot);
         plot.axisRect(0)->setMarginGroup(QCP::msLeft | QCP::msRight, group);
         lower->setMarginGroup(QCP::msLeft | QCP::msRight, group);
@@ -259,7 +270,7 @@ void drawTime(QCustomPlot& plot, const FigureRun& run, const RecordSource& sourc
     }
     trace->rescaleAxes();
     const QCPRange yr = plot.yAxis->range();
-    const double pad = std::max(1.0, 0.08 * yr.size());
+    const double pad = std::max(std::fabs(scale.perCode), 0.08 * yr.size());
     plot.yAxis->setRange(yr.lower - pad, yr.upper + pad);
     plot.xAxis->setRange(-0.5, shown - 0.5);
     addCaption(plot, 0, lines.join(u'\n'));

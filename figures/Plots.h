@@ -15,9 +15,24 @@ struct RecordSource;
 // The plots of a run, drawn with QCustomPlot, the chart the windows use, on a fresh plot (or
 // one cleared with clearPlot): each adds its graphs, items, titles and axis rectangles.
 void drawSpectrum(QCustomPlot& plot, const FigureRun& run, const RecordSource& source);
+// What the time plot's values are shown in: codes as they are, or a straight line of them, such
+// as volts over the converter's input range (value = offset + perCode * code).
+struct TimeScale {
+    double perCode = 1.0;
+    double offset = 0.0;
+    QString quantity = QStringLiteral("Code");
+    QString unit = QStringLiteral("codes");
+    // The residual's unit and its size in the trace's units ("mV", 1000).
+    QString residualUnit = QStringLiteral("codes");
+    double residualFactor = 1.0;
+    // Decimals of the fit's offset and amplitude in the caption.
+    int decimals = 2;
+};
+
 // The first periods of the record with the fitted sine over them, and the fit's residual over
 // the whole record.
-void drawTime(QCustomPlot& plot, const FigureRun& run, const RecordSource& source);
+void drawTime(QCustomPlot& plot, const FigureRun& run, const RecordSource& source,
+              const TimeScale& scale = {});
 void drawHistogram(QCustomPlot& plot, const FigureRun& run, const RecordSource& source);
 void drawLinearity(QCustomPlot& plot, const FigureRun& run, const RecordSource& source);
 

@@ -5,6 +5,7 @@
 
 #include "acquire/AcquisitionSession.h"
 #include "config/SettingsStore.h"
+#include "state/Settings.h"
 
 namespace rq {
 
@@ -54,6 +55,7 @@ FigureSettings loadFigureSettings(SettingsStore& store) {
     if (ok && std::isfinite(rate) && rate > 0.0) {
         s.loadedFileRate = std::min(rate, 2147483647.0);
     }
+    s.timeInVolts = get("TimeUnit") == QStringLiteral("volts");
     return s;
 }
 
@@ -68,6 +70,25 @@ void saveFigureSettings(SettingsStore& store, const FigureSettings& s) {
     save("Harmonics", QString::number(s.harmonics));
     save("Linearity", linearityName(s.linearity));
     save("LoadedFileRate", QString::number(s.loadedFileRate, 'g', 12));
+    save("TimeUnit", s.timeInVolts ? QStringLiteral("volts") : QStringLiteral("codes"));
+}
+
+rq::figures::TimeScale timeScale(const FigureSettings& settings, const Settings& configured,
+                                 int bits, bool twosComplement) {
+    const double span = configured.InputVMax - configured.InputVMin;
+    if (!settings.timeInVolts || !std::isfinite(span) || span == 0.0) {
+        return {};
+    }
+    rq::figures::TimeScale s;
+    s.perCode = span / std::ldexp(1.0, bits);
+    s.offset =
+        configured.InputVMin + (twosComplement ? std::ldexp(1.0, bits - 1) * s.perCode : 0.0);
+    s.quantity = QStringLiteral("Input");
+    s.unit = QStringLiteral("V");
+    s.residualUnit = QStringLiteral("mV");
+    s.residualFactor = 1000.0;
+    s.decimals = 4;
+    return s;
 }
 
 rq::figures::FigureRequest figureRequest(const FigureSettings& s, bool fits) {

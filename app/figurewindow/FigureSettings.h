@@ -8,11 +8,13 @@
 #include "analysis/Linearity.h"
 #include "analysis/Window.h"
 #include "figures/FigureRun.h"
+#include "figures/Plots.h"
 
 namespace rq {
 
 class SettingsStore;
 struct AnalysedRecord;
+struct Settings;
 
 struct FigureSettings {
     rq::analysis::WindowKind window = rq::analysis::WindowKind::PanelBlackmanHarris;
@@ -24,6 +26,8 @@ struct FigureSettings {
     std::optional<rq::analysis::LinearityInput> linearity;
     // The rate a loaded file is analysed at; a capture takes the clock actually set.
     double loadedFileRate = 100000.0;
+    // The time plot in volts over the configured input range, rather than in codes.
+    bool timeInVolts = false;
 
     static constexpr int maxAveraging = 64;
     static constexpr int maxHarmonics = 20;
@@ -47,6 +51,12 @@ rq::figures::FigureRequest figureRequest(const FigureSettings& settings, bool fi
 // The rate a record is analysed at: the board clock actually set for a capture, the settings'
 // rate for a loaded file.
 double analysisRate(const AnalysedRecord& record, const FigureSettings& settings);
+
+// The time plot's scale: codes, or volts as the main window converts them (code 0 at the input
+// range's low end, a two's-complement code offset by half the range). Codes as they are when
+// volts are not asked for or no input range is configured.
+rq::figures::TimeScale timeScale(const FigureSettings& settings, const Settings& configured,
+                                 int bits, bool twosComplement);
 
 // Lets an event through at most once per interval: the first always, then the next one at least
 // interval after the last let through. Time is in milliseconds from any origin.

@@ -274,7 +274,7 @@ void FiguresWindow::buildSettings(QWidget* box) {
     m_fullScaleBits->setObjectName(QStringLiteral("fullScaleBitsSpin"));
     m_fullScaleBits->setRange(0, 24);
     m_fullScaleBits->setSuffix(QStringLiteral(" bits"));
-    add(1, 0, QStringLiteral("&Full scale:"), m_fullScaleBits);
+    add(1, 0, QStringLiteral("Full &scale:"), m_fullScaleBits);
 
     auto* averaging = new QWidget;
     auto* averagingRow = new QHBoxLayout(averaging);
@@ -304,7 +304,14 @@ void FiguresWindow::buildSettings(QWidget* box) {
     m_loadedRate->setDecimals(0);
     m_loadedRate->setSuffix(QStringLiteral(" Hz"));
     m_loadedRate->setToolTip(QStringLiteral("The sample rate of loaded files"));
-    add(2, 1, QStringLiteral("Loaded &file rate:"), m_loadedRate);
+    add(2, 1, QStringLiteral("Loaded file &rate:"), m_loadedRate);
+
+    m_timeUnit = new QComboBox;
+    m_timeUnit->setObjectName(QStringLiteral("timeUnitCombo"));
+    m_timeUnit->addItems({QStringLiteral("codes"), QStringLiteral("volts")});
+    m_timeUnit->setToolTip(
+        QStringLiteral("The time record in codes, or in volts over the configured input range"));
+    add(3, 0, QStringLiteral("Time &units:"), m_timeUnit);
     grid->setColumnStretch(1, 1);
     grid->setColumnStretch(3, 1);
 
@@ -320,6 +327,7 @@ void FiguresWindow::buildSettings(QWidget* box) {
     connect(m_harmonics, &QSpinBox::valueChanged, this, changed);
     connect(m_linearity, &QComboBox::currentIndexChanged, this, changed);
     connect(m_loadedRate, &QDoubleSpinBox::valueChanged, this, changed);
+    connect(m_timeUnit, &QComboBox::currentIndexChanged, this, changed);
 }
 
 void FiguresWindow::buildSidePanel(QWidget* panel) {
@@ -484,6 +492,11 @@ void FiguresWindow::connectExportsAndReport() {
 }
 
 void FiguresWindow::setSettings(const FigureSettings& settings) {
+    if (settings.window != m_settings.window) {
+        for (Kept& k : m_kept) {
+            k.spectrum.reset();
+        }
+    }
     m_settingUp = true;
     m_settings = settings;
     for (int i = 0; i < m_window->count(); ++i) {
@@ -501,6 +514,7 @@ void FiguresWindow::setSettings(const FigureSettings& settings) {
                                  : *settings.linearity == LinearityInput::Sine ? 1
                                                                                : 2);
     m_loadedRate->setValue(settings.loadedFileRate);
+    m_timeUnit->setCurrentIndex(settings.timeInVolts ? 1 : 0);
     m_settingUp = false;
     while (int(m_kept.size()) > m_settings.averaging) {
         m_kept.pop_front();
@@ -525,14 +539,18 @@ void FiguresWindow::readSettingsWidgets() {
         s.linearity = LinearityInput::Ramp;
     }
     s.loadedFileRate = m_loadedRate->value();
+    s.timeInVolts = m_timeUnit->currentIndex() == 1;
     setSettings(s);
 }
 
 void FiguresWindow::showRecord(const AnalysedRecord& record) {
     const Settings& configured = m_state.CurrentSettings;
-    Kept k{record.record.SampleData, record.clockRate,
+    Kept k{record.record.SampleData,
+           record.clockRate,
            configured.NumberOfBits > 0 ? configured.NumberOfBits : DefaultBits,
-           configured.DataFormat == 1, record.clockRate <= 0.0};
+           configured.DataFormat == 1,
+           record.clockRate <= 0.0,
+           nullptr};
     // Spectra average only over records of one length, rate and converter.
     if (!m_kept.empty()) {
         const Kept& last = m_kept.back();
@@ -571,6 +589,22 @@ void FiguresWindow::runEnded() {
     paintNow();
 }
 
+std::optional<rq::analysis::PowerSpectrum> FiguresWindow::keptAverage() {
+    rq::analysis::SpectrumAverage average;
+    for (Kept& k : m_kept) {
+        if (!k.spectrum) {
+            try {
+                k.spectrum = std::make_shared<const rq::analysis::PowerSpectrum>(
+                    m_analyser.spectrum(k.codes, m_settings.window));
+            } catch (const NumberedError&) {
+                return std::nullopt;  // the run takes it again, and says why
+            }
+        }
+        average.add(*k.spectrum);
+    }
+    return average.average();
+}
+
 void FiguresWindow::analyse(bool full) {
     const Kept& last = m_kept.back();
     const double rate = last.loaded ? m_settings.loadedFileRate : last.rate;
@@ -582,7 +616,21 @@ void FiguresWindow::analyse(bool full) {
         }
         return r;
     };
-    if (!full && !averaged) {
+    if (averaged) {
+        // Each record's spectrum is taken once and kept: a new record costs one transform and
+        // the average, not one transform per record averaged.
+        const FigureRequest request = figureRequest(m_settings, full);
+        if (const auto average = keptAverage()) {
+            auto r = std::make_shared<FigureRun>(request, last.bits, last.twosComplement, rate);
+            for (size_t i = 0; i + 1 < m_kept.size(); ++i) {
+                r->poolRecord(m_kept[i].codes);
+            }
+            r->addRecord(last.codes, *average);
+            m_run = r;
+        } else {
+            m_run = run(request);
+        }
+    } else if (!full) {
         // The spectrum figures of a record depend on that record alone: one run takes record
         // after record, so that its analyser keeps the window and transform of the length.
         const QuickKey key{m_settings, rate, last.bits, last.twosComplement};
@@ -758,8 +806,18 @@ void FiguresWindow::paintPlot(int t) {
             showNotice(plot, QStringLiteral("No spectrum: ") + m_run->spectrumError());
         }
     } else if (t == TimeTab) {
-        drawTime(plot, *m_fullRun, src);
+        const Kept& last = m_kept.back();
+        const TimeScale scale =
+            timeScale(m_settings, m_state.CurrentSettings, last.bits, last.twosComplement);
+        drawTime(plot, *m_fullRun, src, scale);
         marked = firstGraph();
+        PlotInteraction::ReadoutStyle style = interaction.readoutStyle();
+        style.levelSymbol =
+            scale.unit == QStringLiteral("codes") ? QStringLiteral("c") : QStringLiteral("v");
+        style.levelUnit = style.levelDifferenceUnit = scale.unit;
+        const int decimals = scale.decimals;
+        style.levelText = [decimals](double v) { return QString::number(v, 'f', decimals); };
+        interaction.setReadoutStyle(style);
     } else if (t == HistogramTab) {
         drawHistogram(plot, *m_histogramRun, src);
         marked = firstGraph();

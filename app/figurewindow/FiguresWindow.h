@@ -84,6 +84,9 @@ private:
         int bits;
         bool twosComplement;
         bool loaded;
+        // The record's power spectrum in the window set, taken once for an average over the
+        // last records; none until needed, or when it cannot be taken.
+        std::shared_ptr<const rq::analysis::PowerSpectrum> spectrum;
     };
 
     void buildSettings(QWidget* box);
@@ -92,6 +95,8 @@ private:
     void connectExportsAndReport();
     void readSettingsWidgets();
     void analyse(bool full);
+    // The power average of the kept records' spectra; none when one of them has no spectrum.
+    std::optional<rq::analysis::PowerSpectrum> keptAverage();
     void schedulePaint();
     void paintPanel();
     void paintPlot(int tab);
@@ -105,6 +110,7 @@ private:
     bool m_settingUp = false;
 
     std::deque<Kept> m_kept;
+    rq::analysis::SpectrumAnalyser m_analyser;
     struct QuickKey {
         FigureSettings settings;
         double rate = 0;
@@ -132,6 +138,7 @@ private:
     QSpinBox* m_harmonics = nullptr;
     QComboBox* m_linearity = nullptr;
     QDoubleSpinBox* m_loadedRate = nullptr;
+    QComboBox* m_timeUnit = nullptr;
     QTableWidget* m_figuresTable = nullptr;
     QTableWidget* m_harmonicsTable = nullptr;
     QListWidget* m_warnings = nullptr;

@@ -241,20 +241,21 @@ void PlotInteraction::setMarkers(const std::array<std::optional<Marker>, 2>& mar
     updateItems();
     QStringList parts;
     const auto keyText = m_style.keyText ? m_style.keyText : frequencyText;
+    const auto level = m_style.levelText ? m_style.levelText : levelText;
     for (int n = 1; n <= 2; ++n) {
         if (const auto& m = m_markers[size_t(n - 1)]) {
             parts << QStringLiteral("%1%2 = %3").arg(m_style.keySymbol).arg(n).arg(keyText(m->key))
                   << QStringLiteral("%1%2 = %3 %4")
                          .arg(m_style.levelSymbol)
                          .arg(n)
-                         .arg(levelText(m->value), m_style.levelUnit);
+                         .arg(level(m->value), m_style.levelUnit);
         }
     }
     if (m_markers[0] && m_markers[1]) {
         parts << QStringLiteral("Δ%1 = %2")
                      .arg(m_style.keySymbol, keyText(m_markers[1]->key - m_markers[0]->key))
               << QStringLiteral("Δ%1 = %2 %3")
-                     .arg(m_style.levelSymbol, levelText(m_markers[1]->value - m_markers[0]->value),
+                     .arg(m_style.levelSymbol, level(m_markers[1]->value - m_markers[0]->value),
                           m_style.levelDifferenceUnit);
     }
     const QString text = parts.join(QStringLiteral("  "));

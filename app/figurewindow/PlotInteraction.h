@@ -30,7 +30,8 @@ public:
     struct ReadoutStyle {
         QString keySymbol = QStringLiteral("f");
         QString levelSymbol = QStringLiteral("L");
-        std::function<QString(double)> keyText;  // frequencyText when empty
+        std::function<QString(double)> keyText;    // frequencyText when empty
+        std::function<QString(double)> levelText;  // two decimals when empty
         QString levelUnit = QStringLiteral("dBFS");
         QString levelDifferenceUnit = QStringLiteral("dB");
     };
@@ -54,6 +55,7 @@ public:
     void followGraph(QCPGraph* graph) { m_graph = graph; }
     QCPGraph* markerGraph() const { return m_graph; }
     void setReadoutStyle(const ReadoutStyle& style);
+    const ReadoutStyle& readoutStyle() const { return m_style; }
 
     // Marker 1 or 2 on the largest point within pickPixels of a pixel of the plot; false, and
     // the marker as it was, when no point lies that near.

@@ -75,3 +75,39 @@ TEST(Limits, PassedLimitsGiveNoFailure) {
     request.limitsGiven = true;
     EXPECT_EQ(limitsFailure(run(request)), QString());
 }
+
+// The figures window averages spectra it took itself: its figures, fits and pooled histogram
+// must be the ones the tool gives when it averages the same records.
+TEST(FigureRunAverage, ASpectrumAveragedElsewhereGivesTheToolsFigures) {
+    FigureRequest request;
+    request.metrics = true;
+    request.fit = true;
+    request.linearity = rq::analysis::LinearityInput::Sine;
+    std::vector<std::vector<double>> records;
+    for (unsigned seed = 1; seed <= 3; ++seed) {
+        rq::test::Tone t = rq::test::fullScale(12, 101.0);
+        t.amplitude *= 0.9;
+        t.noiseRms = 1.0;
+        t.seed = seed;
+        records.push_back(rq::test::quantise(rq::test::synthesise(1024, t), 12));
+    }
+    FigureRun tool(request, 12, false, 100000.0);
+    rq::analysis::SpectrumAnalyser analyser;
+    rq::analysis::SpectrumAverage average;
+    FigureRun window(request, 12, false, 100000.0);
+    for (size_t i = 0; i < records.size(); ++i) {
+        tool.addRecord(records[i], true);
+        average.add(analyser.spectrum(records[i], request.window));
+        if (i + 1 < records.size()) {
+            window.poolRecord(records[i]);
+        }
+    }
+    window.addRecord(records.back(), average.average());
+    Result a, b;
+    tool.addTo(a);
+    window.addTo(b);
+    EXPECT_EQ(a.toJson(), b.toJson());
+    EXPECT_EQ(window.records(), 3);
+    EXPECT_EQ(window.recordsUsed(), tool.recordsUsed());
+    EXPECT_EQ(window.histogram().samples(), 3 * 1024);
+}

@@ -437,3 +437,55 @@ TEST_F(FiguresWindowTest, LinearityWarningsStayShownBetweenTheLinearitysTurnsInA
     EXPECT_EQ(looks, 20);
     EXPECT_EQ(missing, 0);
 }
+
+TEST_F(FiguresWindowTest, AnAverageOverTheLastRecordsGivesTheToolsFiguresForThem) {
+    loadExample();
+    FiguresWindow* w = openByMenu();
+    ASSERT_NE(w, nullptr);
+    part<QSpinBox>(w, "averagingSpin")->setValue(3);
+    std::vector<std::vector<double>> records;
+    QObject::connect(&window->session(), &AcquisitionSession::recordAnalysed,
+                     [&](const AnalysedRecord& r) { records.push_back(r.record.SampleData); });
+    for (int i = 0; i < 5; ++i) {
+        click("cmdSample");
+    }
+    ASSERT_EQ(records.size(), 5u);
+    figures::FigureRun expected(
+        figureRequest(w->settings(), true), state->CurrentSettings.NumberOfBits,
+        state->CurrentSettings.DataFormat == 1, state->BoardClock.actualSampleRate());
+    for (size_t i = 2; i < records.size(); ++i) {
+        expected.addRecord(records[i], true);
+    }
+    ASSERT_TRUE(expected.figures());
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return shownFigures(w) == figures::figureRows(*expected.figures()); }, 500));
+    EXPECT_EQ(w->run()->figures()->records, 3);
+}
+
+TEST_F(FiguresWindowTest, TheTimeTabShowsVoltsAsTheMainWindowConvertsThem) {
+    loadExample();
+    FiguresWindow* w = openByMenu();
+    ASSERT_NE(w, nullptr);
+    part<QTabWidget>(w, "plotTabs")->setCurrentIndex(1);
+    part<QComboBox>(w, "timeUnitCombo")->setCurrentText("volts");
+    EXPECT_TRUE(w->settings().timeInVolts);
+    click("cmdSample");
+    w->paintNow();
+    auto* plot = part<QCustomPlot>(w, "timePlot");
+    ASSERT_GT(plot->graphCount(), 0);
+    EXPECT_EQ(plot->yAxis->label(), "Input (V)");
+    const std::vector<double>& volts = state->Record.VoltsData;
+    QCPGraphDataContainer& shown = *plot->graph(0)->data();
+    ASSERT_GT(shown.size(), 10);
+    for (int i = 0; i < shown.size(); ++i) {
+        EXPECT_NEAR(shown.at(i)->value, volts[size_t(i)], 1e-9) << i;
+    }
+    QCoreApplication::processEvents();  // the side panel's layout follows its new rows
+    EXPECT_TRUE(test::savePng(w, "figures_window_time_volts.png"));
+    // Without an input range there are no volts to show: codes, named so.
+    state->CurrentSettings.InputVMax = state->CurrentSettings.InputVMin;
+    click("cmdSample");
+    w->paintNow();
+    EXPECT_EQ(plot->yAxis->label(), "Code");
+    EXPECT_EQ(plot->graph(0)->data()->at(0)->value, state->Record.SampleData[0]);
+}
