@@ -2,6 +2,10 @@
 // the leading-number reading, halves-to-even integer conversion and the display patterns.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
+#include <vector>
+
 #include "common/BasicText.h"
 #include "common/NumberedError.h"
 
@@ -71,6 +75,31 @@ TEST(IntegerConversion, RoundsHalvesToEven) {
     EXPECT_EQ(toInt32(1.5), 2);
     EXPECT_EQ(toInt32(u"3276.5"), 3276);
     EXPECT_EQ(roundHalfEven(-0.5), 0.0);
+}
+
+// The rounding is worked out without the floating-point rounding mode; the library's own
+// round-to-nearest-even is the reference, halves and large values included.
+TEST(IntegerConversion, RoundingAgreesWithTheLibrarysNearestEven) {
+    std::vector<double> values{0.5,
+                               1.5,
+                               2.5,
+                               -0.5,
+                               -1.5,
+                               4503599627370495.5,
+                               4503599627370497.0,
+                               -4503599627370495.5,
+                               1e300,
+                               -1e-300,
+                               0.49999999999999994,
+                               std::numeric_limits<double>::infinity()};
+    for (int i = -4000; i <= 4000; ++i) {
+        values.push_back(i / 4.0);
+        values.push_back(i * 0.1);
+    }
+    for (double v : values) {
+        EXPECT_EQ(roundHalfEven(v), std::nearbyint(v)) << v;
+        EXPECT_EQ(std::signbit(roundHalfEven(v)), std::signbit(std::nearbyint(v))) << v;
+    }
 }
 
 TEST(IntegerConversion, OverflowRaisesSix) {
