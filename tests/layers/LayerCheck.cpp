@@ -18,6 +18,7 @@ namespace {
 const std::vector<std::pair<std::string, int>>& floorTable() {
     static const std::vector<std::pair<std::string, int>> table = {
         {"common", 0},
+        {"platform/generator", 1},
         {"platform/parport", 1},
         {"platform/protocol", 1},
         {"transform", 1},
