@@ -180,15 +180,6 @@ std::vector<double> orders(const std::vector<int>& harmonics) {
     return {harmonics.begin(), harmonics.end()};
 }
 
-Result warningsEntry(const Warning& w) {
-    Result r;
-    r.add(QStringLiteral("code"), w.code).add(QStringLiteral("text"), w.text);
-    if (w.count) {
-        r.add(QStringLiteral("count"), static_cast<long long>(*w.count));
-    }
-    return r;
-}
-
 Result metricsResult(const DynamicFigures& f, const PowerSpectrum& s,
                      const FigureOptions& options) {
     std::vector<Result> harmonics;
@@ -302,11 +293,7 @@ void FigureRun::addTo(Result& result) const {
             result.add(QStringLiteral("linearity_error"), m_linearityError);
         }
     }
-    std::vector<Result> warnings;
-    for (const Warning& w : m_warnings) {
-        warnings.push_back(warningsEntry(w));
-    }
-    result.add(QStringLiteral("warnings"), warnings);
+    result.add(QStringLiteral("warnings"), warningsResult(m_warnings));
     if (m_request.limitsGiven) {
         std::vector<Result> limits;
         for (const LimitResult& l : limitResults()) {
@@ -324,6 +311,19 @@ void FigureRun::addTo(Result& result) const {
             .add(QStringLiteral("verdict"),
                  limitsFailed() ? QStringLiteral("FAIL") : QStringLiteral("PASS"));
     }
+}
+
+std::vector<Result> warningsResult(const Warnings& warnings) {
+    std::vector<Result> list;
+    for (const Warning& w : warnings) {
+        Result r;
+        r.add(QStringLiteral("code"), w.code).add(QStringLiteral("text"), w.text);
+        if (w.count) {
+            r.add(QStringLiteral("count"), static_cast<long long>(*w.count));
+        }
+        list.push_back(r);
+    }
+    return list;
 }
 
 QByteArray spectrumCsv(const PowerSpectrum& s, const FigureOptions& options) {

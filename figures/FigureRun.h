@@ -128,6 +128,9 @@ private:
     rq::analysis::Warnings m_warnings;
 };
 
+// The warnings as the figures' JSON gives them: code, text and, when there is one, count.
+std::vector<Result> warningsResult(const rq::analysis::Warnings& warnings);
+
 // "limits failed: SNR >= 70 (measured 66.20), ..." when a limit failed; empty otherwise.
 QString limitsFailure(const FigureRun& run);
 

@@ -25,6 +25,20 @@ QString fixed(double value, int decimals) {
     return QString::number(rounded, 'f', decimals);
 }
 
+// "10.000" to "10", "9.970" to "9.97"; a text without a decimal point is left alone.
+QString withoutTrailingZeros(QString number) {
+    if (!number.contains(u'.')) {
+        return number;
+    }
+    while (number.endsWith(u'0')) {
+        number.chop(1);
+    }
+    if (number.endsWith(u'.')) {
+        number.chop(1);
+    }
+    return number;
+}
+
 }  // namespace
 
 FrequencyUnit frequencyUnitFor(double hz) {
@@ -51,6 +65,22 @@ QString frequencyText(double hz) {
 
 QString levelText(double level) {
     return fixed(level, 2);
+}
+
+QString shortFrequencyText(double hz) {
+    const QString text = frequencyText(hz);
+    const qsizetype space = text.indexOf(u' ');
+    if (space < 0) {
+        return text;  // "—"
+    }
+    return withoutTrailingZeros(text.left(space)) + text.mid(space);
+}
+
+QString shortLevelText(double level) {
+    if (!std::isfinite(level)) {
+        return figureText(level);
+    }
+    return withoutTrailingZeros(levelText(level));
 }
 
 }  // namespace rq::figures

@@ -20,4 +20,9 @@ QString frequencyText(double hz);
 // A level to two decimals, never "-0.00".
 QString levelText(double level);
 
+// The same without the trailing zeros of the decimals, for legends and summaries: "10 kHz",
+// "9.973 kHz", "-1", "-0.5".
+QString shortFrequencyText(double hz);
+QString shortLevelText(double level);
+
 }  // namespace rq::figures

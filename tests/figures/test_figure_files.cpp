@@ -10,7 +10,7 @@
 #include <QTemporaryDir>
 #include <cmath>
 
-#include "Synth.h"
+#include "ToneRun.h"
 #include "common/NumberedError.h"
 #include "figures/FigureFiles.h"
 #include "figures/FigureRun.h"
@@ -23,18 +23,7 @@ namespace {
 // A tone with a second and a third harmonic. At 128 cycles of 1024 samples the eighth harmonic
 // folds onto DC and is masked.
 FigureRun toneRun(int harmonics = 5, double cycles = 101.0) {
-    rq::test::Tone t;
-    t.cycles = cycles;
-    t.amplitude = 1500.0;
-    t.offset = 2048.0;
-    t.harmonicsDbc = {-70.0, -80.0};
-    t.noiseRms = 1.0;
-    FigureRequest request;
-    request.metrics = true;
-    request.harmonics = harmonics;
-    FigureRun r(request, 12, false, 100000.0);
-    r.addRecord(rq::test::synthesise(1024, t), false);
-    return r;
+    return rq::test::harmonicToneRun(cycles, 1024, 1, harmonics);
 }
 
 QList<QByteArray> cells(const QByteArray& line) {
