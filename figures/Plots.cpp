@@ -11,70 +11,13 @@
 #include "common/AtomicFile.h"
 #include "common/NumberedError.h"
 #include "figures/FigureRun.h"
+#include "figures/PlotParts.h"
 
 namespace rq::figures {
 
 using namespace rq::analysis;
 
 namespace {
-
-const QColor TraceBlue(31, 94, 168);
-const QColor FitRed(200, 40, 40);
-const QColor HarmonicOrange(220, 120, 0);
-const QColor SpurPurple(150, 40, 170);
-const QColor BestFitGreen(20, 140, 60);
-
-// A frequency axis in Hz, kHz or MHz, whichever keeps its numbers short.
-struct FrequencyUnit {
-    double divisor;
-    QString name;
-};
-
-FrequencyUnit unitFor(double top) {
-    if (top >= 2e6) {
-        return {1e6, QStringLiteral("MHz")};
-    }
-    if (top >= 2e3) {
-        return {1e3, QStringLiteral("kHz")};
-    }
-    return {1.0, QStringLiteral("Hz")};
-}
-
-void addTitle(QCustomPlot& plot, const QString& text) {
-    plot.plotLayout()->insertRow(0);
-    auto* title =
-        new QCPTextElement(&plot, text, QFont(QStringLiteral("DejaVu Sans"), 11, QFont::Bold));
-    plot.plotLayout()->addElement(0, 0, title);
-}
-
-// A line of small text in a row of its own above the given layout row: figures that must not
-// cover the data.
-void addCaption(QCustomPlot& plot, int row, const QString& text) {
-    plot.plotLayout()->insertRow(row);
-    auto* caption = new QCPTextElement(&plot, text, QFont(QStringLiteral("DejaVu Sans Mono"), 8));
-    caption->setMargins(QMargins(0, 2, 0, 0));
-    plot.plotLayout()->addElement(row, 0, caption);
-}
-
-// A box of text lines in a corner of an axis rectangle: the figures beside their plot.
-QCPItemText* addNote(QCustomPlot& plot, QCPAxisRect* rect, const QStringList& lines,
-                     Qt::Alignment corner) {
-    auto* note = new QCPItemText(&plot);
-    note->setClipToAxisRect(false);
-    note->position->setAxisRect(rect);
-    note->position->setType(QCPItemPosition::ptAxisRectRatio);
-    const double x = corner & Qt::AlignRight ? 0.99 : 0.01;
-    const double y = corner & Qt::AlignBottom ? 0.98 : 0.02;
-    note->position->setCoords(x, y);
-    note->setPositionAlignment(corner);
-    note->setTextAlignment(Qt::AlignLeft);
-    note->setText(lines.join(u'\n'));
-    note->setFont(QFont(QStringLiteral("DejaVu Sans Mono"), 8));
-    note->setPadding(QMargins(6, 4, 6, 4));
-    note->setBrush(QBrush(QColor(255, 255, 255, 230)));
-    note->setPen(QPen(QColor(150, 150, 150)));
-    return note;
-}
 
 void markPoint(QCustomPlot& plot, double x, double y, const QString& label, const QColor& colour,
                QCPScatterStyle::ScatterShape shape) {
@@ -103,14 +46,14 @@ void drawSpectrum(QCustomPlot& plot, const FigureRun& run, const RecordSource& s
     const DynamicFigures& f = *run.figures();
     const double fullScale = fullScalePower(run.fullScaleBits());
     const double binHz = run.sampleRate() / s.recordLength;
-    const FrequencyUnit unit = unitFor(run.sampleRate() / 2);
+    const FrequencyUnit unit = plotFrequencyUnit(run.sampleRate() / 2);
     const auto level = [&](int k) {
         return std::max(decibels(s.power[static_cast<size_t>(k)], fullScale), -300.0);
     };
     QVector<double> x(s.bins()), y(s.bins());
     double lowest = 0.0;
     for (int k = 0; k < s.bins(); ++k) {
-        x[k] = k * binHz / unit.divisor;
+        x[k] = k * binHz / unit.scale;
         y[k] = level(k);
         lowest = std::min(lowest, y[k]);
     }
@@ -128,23 +71,23 @@ void drawSpectrum(QCustomPlot& plot, const FigureRun& run, const RecordSource& s
 
     // The markers stand at the levels the tables give: a tone's whole power, which its centre
     // bin shows only when the tone is coherent.
-    markPoint(plot, f.frequency / unit.divisor, f.fundamentalDbfs, QStringLiteral("F"), FitRed,
+    markPoint(plot, f.frequency / unit.scale, f.fundamentalDbfs, QStringLiteral("F"), FitRed,
               QCPScatterStyle::ssCircle);
     for (const Harmonic& h : f.harmonics) {
         if (!h.masked) {
-            markPoint(plot, h.frequency / unit.divisor, std::max(h.dBFS, -300.0),
+            markPoint(plot, h.frequency / unit.scale, std::max(h.dBFS, -300.0),
                       QString::number(h.order), HarmonicOrange, QCPScatterStyle::ssDiamond);
         }
     }
     if (f.spurHarmonic == 0 && f.spurBin > 0) {
-        markPoint(plot, f.spurFrequency / unit.divisor, level(f.spurBin), QStringLiteral("spur"),
+        markPoint(plot, f.spurFrequency / unit.scale, level(f.spurBin), QStringLiteral("spur"),
                   SpurPurple, QCPScatterStyle::ssTriangle);
     }
 
     plot.xAxis->setLabel(QStringLiteral("Frequency (%1)").arg(unit.name));
     plot.yAxis->setLabel(QStringLiteral("dBFS"));
     // A little past Nyquist, so that a marker there is not cut in half.
-    plot.xAxis->setRange(0, 1.015 * run.sampleRate() / 2 / unit.divisor);
+    plot.xAxis->setRange(0, 1.015 * run.sampleRate() / 2 / unit.scale);
     // Down to the deepest bin but no deeper than 40 dB under the noise floor; the range in
     // steps of 20 dB.
     const double bottom = std::max(lowest, floor - 40.0);
@@ -153,10 +96,10 @@ void drawSpectrum(QCustomPlot& plot, const FigureRun& run, const RecordSource& s
     const QString spur =
         f.spurHarmonic != 0
             ? QStringLiteral("harmonic %1").arg(f.spurHarmonic)
-            : QStringLiteral("%1 %2").arg(figureText(f.spurFrequency / unit.divisor, 3), unit.name);
+            : QStringLiteral("%1 %2").arg(figureText(f.spurFrequency / unit.scale, 3), unit.name);
     QStringList lines{
         QStringLiteral("Fundamental %1 %2, %3")
-            .arg(figureText(f.frequency / unit.divisor, 4), unit.name,
+            .arg(figureText(f.frequency / unit.scale, 4), unit.name,
                  dB(f.fundamentalDbfs, QStringLiteral("dBFS"))),
         QStringLiteral("SNR      %1").arg(dB(f.snr, QStringLiteral("dB"))),
         QStringLiteral("SINAD    %1").arg(dB(f.sinad, QStringLiteral("dB"))),
@@ -429,6 +372,12 @@ void drawLinearity(QCustomPlot& plot, const FigureRun& run, const RecordSource& 
 }
 
 void clearPlot(QCustomPlot& plot) {
+    // A legend of its own (a sweep's) goes before the graphs it names.
+    for (QCPLegend* legend : plot.findChildren<QCPLegend*>()) {
+        if (legend != plot.legend && legend->layout() != nullptr) {
+            legend->layout()->remove(legend);
+        }
+    }
     plot.clearPlottables();
     plot.clearItems();
     for (QCPMarginGroup* group : plot.findChildren<QCPMarginGroup*>()) {
@@ -445,6 +394,12 @@ void clearPlot(QCustomPlot& plot) {
     layout->setRowStretchFactor(0, 1.0);
     for (QCPAxis* axis : main->axes()) {
         axis->setLabel(QString());
+        // A logarithmic axis (a sweep's) goes back to linear with the default ticker; a linear
+        // axis keeps the ticker its window gave it.
+        if (axis->scaleType() == QCPAxis::stLogarithmic) {
+            axis->setScaleType(QCPAxis::stLinear);
+            axis->setTicker(QSharedPointer<QCPAxisTicker>(new QCPAxisTicker));
+        }
         axis->setRange(0, 5);
     }
 }

@@ -37,7 +37,7 @@ void drawHistogram(QCustomPlot& plot, const FigureRun& run, const RecordSource& 
 void drawLinearity(QCustomPlot& plot, const FigureRun& run, const RecordSource& source);
 
 // Takes a plot back to what a fresh one holds, its first axis rectangle alone with its axes
-// unlabelled, so that a window can draw a new record on the plot it shows.
+// unlabelled and linear, so that a window can draw a new record on the plot it shows.
 void clearPlot(QCustomPlot& plot);
 
 using PlotDrawing = std::function<void(QCustomPlot&)>;
