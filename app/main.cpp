@@ -13,8 +13,10 @@
 #include "parport/PpdevPort.h"
 #include "simboard/SimBoard.h"
 #include "simulated/SimBoardMenu.h"
+#include "simulated/SimulatedSignalSource.h"
 #include "state/CommandLine.h"
 #include "state/ProgramState.h"
+#include "sweepwindow/SweepWindow.h"
 
 namespace {
 
@@ -88,6 +90,14 @@ int main(int argc, char* argv[]) {
     // The figures window follows the session from the start and opens on the Analysis menu.
     new rq::FiguresWindowLink(window.session(), state, store, window.converterFiguresItem(),
                               window.testReportItem(), &window);
+    // Sweeps take their tone from the simulated converter itself on the simulated board; a
+    // generator or the user's hands give it otherwise.
+    const std::unique_ptr<rq::SignalSourceFactory> sources =
+        sim ? std::make_unique<rq::SimulatedSourceFactory>(*sim)
+            : std::make_unique<rq::SignalSourceFactory>();
+    new rq::SweepWindowLink(
+        window.session(), state, store, *sources, [&window] { return window.captureAvailable(); },
+        window.sweepItem(), &window);
     window.show();
     return app.exec();
 }

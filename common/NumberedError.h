@@ -29,6 +29,7 @@ constexpr int SubscriptOutOfRange = 9;
 constexpr int DivisionByZero = 11;
 constexpr int TypeMismatch = 13;
 constexpr int FileNotFound = 53;
+constexpr int DeviceIo = 57;  // an instrument that failed
 constexpr int InputPastEndOfFile = 62;
 constexpr int PathFileAccess = 75;
 constexpr int DialogCancelled = 32755;

@@ -464,6 +464,68 @@ void savePlot(const QString& path, const PlotDrawing& draw, QSize size) {
     rq::writeFileAtomically(path, bytes);
 }
 
+void savePlots(const QString& path, const std::vector<PlotDrawing>& draws, int columns,
+               QSize cell) {
+    columns = std::max(1, std::min(columns, static_cast<int>(draws.size())));
+    const int rows = (static_cast<int>(draws.size()) + columns - 1) / columns;
+    const QSize size(cell.width() * columns, cell.height() * std::max(rows, 1));
+    const auto paintAll = [&](QCPPainter& painter) {
+        for (size_t i = 0; i < draws.size(); ++i) {
+            const int row = static_cast<int>(i) / columns, column = static_cast<int>(i) % columns;
+            paintPlot(painter,
+                      QRectF(QPointF(column * cell.width(), row * cell.height()), QSizeF(cell)),
+                      draws[i], cell);
+        }
+    };
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    bool ok = false;
+    const auto vectors = [&](QPaintDevice& device) {
+        QCPPainter painter;
+        if (!painter.begin(&device)) {
+            return false;
+        }
+        painter.setMode(QCPPainter::pmVectorized);
+        painter.setMode(QCPPainter::pmNoCaching);
+        painter.setWindow(QRect(QPoint(0, 0), size));
+        paintAll(painter);
+        return painter.end();
+    };
+    if (suffix == u"svg") {
+        QSvgGenerator svg;
+        svg.setOutputDevice(&buffer);
+        svg.setSize(size);
+        svg.setViewBox(QRect(QPoint(0, 0), size));
+        svg.setTitle(QStringLiteral("RQ3118"));
+        ok = vectors(svg);
+    } else if (suffix == u"pdf") {
+        QPdfWriter pdf(&buffer);
+        pdf.setResolution(72);
+        pdf.setPageLayout(
+            QPageLayout(QPageSize(size, QPageSize::Point, QString(), QPageSize::ExactMatch),
+                        QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
+        ok = vectors(pdf);
+    } else {
+        QImage image(size, QImage::Format_ARGB32);
+        image.fill(Qt::white);
+        image.setDotsPerMeterX(static_cast<int>(96 / 0.0254));
+        image.setDotsPerMeterY(static_cast<int>(96 / 0.0254));
+        {
+            QCPPainter painter(&image);
+            painter.setRenderHint(QPainter::Antialiasing);
+            paintAll(painter);
+        }
+        ok = image.save(&buffer, "PNG");
+    }
+    buffer.close();
+    if (!ok) {
+        throw rq::NumberedError(rq::RuntimeError::PathFileAccess, QStringLiteral("rq3118ctl"),
+                                QStringLiteral("the plots could not be drawn"));
+    }
+    rq::writeFileAtomically(path, buffer.data());
+}
+
 void paintPlot(QCPPainter& painter, const QRectF& target, const PlotDrawing& draw, QSize logical) {
     QCustomPlot plot;
     plot.resize(logical);

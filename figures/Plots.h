@@ -4,6 +4,7 @@
 #include <QSize>
 #include <QString>
 #include <functional>
+#include <vector>
 
 #include "strip/CustomPlot.h"
 
@@ -52,6 +53,10 @@ void savePlot(const QString& path, const PlotDrawing& draw, QSize size = PlotSiz
 // drawn.
 QByteArray renderPlot(QCustomPlot& plot, const QString& suffix, QSize size,
                       double pixelScale = 1.0);
+// Several plots in one file, `columns` to a row, each drawn fresh at `cell` logical size, saved
+// by the file's extension as savePlot saves one; raises as savePlot does.
+void savePlots(const QString& path, const std::vector<PlotDrawing>& draws, int columns,
+               QSize cell = PlotSize);
 // Draws a fresh plot of the logical size into target on painter, as vectors (the report).
 void paintPlot(QCPPainter& painter, const QRectF& target, const PlotDrawing& draw, QSize logical);
 

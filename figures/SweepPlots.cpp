@@ -8,6 +8,7 @@
 #include "figures/FigureRun.h"
 #include "figures/FrequencyText.h"
 #include "figures/PlotParts.h"
+#include "figures/Plots.h"
 
 namespace rq::figures {
 
@@ -253,6 +254,21 @@ void drawSweep(QCustomPlot& plot, const SweepPlan& plan, const std::vector<Sweep
         title += QStringLiteral(", at ") + curves.front().name;
     }
     addTitle(plot, title);
+}
+
+void saveSweepPlots(const QString& path, const SweepPlan& plan,
+                    const std::vector<SweepPoint>& points, const SweepSummary& summary,
+                    const std::vector<SweepAxis>& axes, bool logFrequency) {
+    std::vector<PlotDrawing> draws;
+    for (const SweepAxis axis : axes) {
+        for (const SweepFigure figure :
+             {SweepFigure::Snr, SweepFigure::Sinad, SweepFigure::Sfdr, SweepFigure::Enob}) {
+            draws.push_back([&, axis, figure](QCustomPlot& plot) {
+                drawSweep(plot, plan, points, summary, figure, axis, logFrequency);
+            });
+        }
+    }
+    savePlots(path, draws, 2, QSize(800, 520));
 }
 
 }  // namespace rq::figures

@@ -20,4 +20,11 @@ enum class SweepAxis { Frequency, Level };
 void drawSweep(QCustomPlot& plot, const SweepPlan& plan, const std::vector<SweepPoint>& points,
                const SweepSummary& summary, SweepFigure figure, SweepAxis axis, bool logFrequency);
 
+// SNR, SINAD, SFDR and ENOB against each of the axes given, two plots to a row, in one file
+// (PNG, or SVG or PDF by the extension), written whole or not at all; raises WriteFailure (75)
+// when it cannot be written.
+void saveSweepPlots(const QString& path, const SweepPlan& plan,
+                    const std::vector<SweepPoint>& points, const SweepSummary& summary,
+                    const std::vector<SweepAxis>& axes, bool logFrequency);
+
 }  // namespace rq::figures

@@ -97,6 +97,28 @@ void AcquisitionSession::sampleContinuously() {
     m_view.messages().AddItem(QStringLiteral("Continuous Sampling Stopped"));
 }
 
+void AcquisitionSession::beginHeldRun() {
+    m_heldRun = true;
+    m_continuousSampling = true;
+    m_view.continuousRunStarted();
+    Q_EMIT continuousRunStarted();
+    m_view.setWaitPointer(true);
+}
+
+void AcquisitionSession::endHeldRun(const QString& line) {
+    if (!m_heldRun) {
+        return;
+    }
+    m_heldRun = false;
+    m_continuousSampling = false;
+    m_view.setWaitPointer(false);
+    m_view.continuousRunEnded();
+    Q_EMIT continuousRunEnded();
+    if (!line.isEmpty()) {
+        m_view.messages().AddItem(line);
+    }
+}
+
 void AcquisitionSession::replotTimeData() {
     if (!m_view.draws()) {
         return;

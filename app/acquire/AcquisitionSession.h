@@ -60,6 +60,14 @@ public:
     void stopContinuousSampling() { m_continuousSampling = false; }
     bool continuousSampling() const { return m_continuousSampling; }
 
+    // A run of captures that another part drives, record by record with TakeSamples (a sweep):
+    // the view shows it as a continuous run, so that only "Stop Samp" is available, which ends
+    // it (continuousSampling() turns false), as does a failed capture. endHeldRun gives the
+    // buttons back and adds the line it is given, if any.
+    void beginHeldRun();
+    void endHeldRun(const QString& line = QString());
+    bool heldRun() const { return m_heldRun; }
+
     // The display mode's replot: the record on the time-domain chart in the mode shown, its
     // range and the Max/Min read-out. A failing step ends it quietly.
     void replotTimeData();
@@ -95,6 +103,7 @@ private:
     CommsFunctions* m_board;
     CaptureTimings m_timings;
     bool m_continuousSampling = false;
+    bool m_heldRun = false;
 };
 
 }  // namespace rq

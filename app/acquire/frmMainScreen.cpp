@@ -105,6 +105,17 @@ private:
     frmMainScreen& m_w;
 };
 
+// A run another window drives through the session holds the window busy, as a continuous run
+// of its own would.
+class frmMainScreen::HeldRun {
+public:
+    explicit HeldRun(frmMainScreen& w) : m_busy(w), m_work(w) {}
+
+private:
+    Busy m_busy;
+    BoardWork m_work;
+};
+
 // The plotting routines' roles on a strip chart.
 class frmMainScreen::ChartMembers : public StripChartMembers {
 public:
@@ -179,8 +190,12 @@ public:
              {m_w.cmdContSample, m_w.cmdReset, m_w.cmdQuit, m_w.cmdPowerDown, m_w.cmdPowerUp}) {
             b->setEnabled(false);
         }
+        if (m_w.m_session->heldRun() && !m_w.m_heldRun) {
+            m_w.m_heldRun = std::make_unique<HeldRun>(m_w);
+        }
     }
     void continuousRunEnded() override {
+        m_w.m_heldRun.reset();
         m_w.cmdStopSampling->setEnabled(false);
         for (QPushButton* b : {m_w.cmdContSample, m_w.cmdReset, m_w.cmdQuit, m_w.cmdSample,
                                m_w.cmdPowerDown, m_w.cmdPowerUp}) {
@@ -406,6 +421,7 @@ void frmMainScreen::createMenus() {
         item(analysis, "mnuConverterFigures", QStringLiteral("&Converter Figures"));
     mnuConverterFigures->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F));
     mnuTestReport = item(analysis, "mnuTestReport", QStringLiteral("Test &Report..."));
+    mnuSweep = item(analysis, "mnuSweep", QStringLiteral("&Sweep..."));
 
     QMenu* help = bar->addMenu(QStringLiteral("&Help"));
     help->setObjectName(QStringLiteral("mnuHelp"));
@@ -718,6 +734,10 @@ void frmMainScreen::enableCaptureButtons() {
 void frmMainScreen::ShowMaxMin(double largest, double smallest) {
     host::showReadOut(lblMax, formatNumber(largest, u"0.0000"));
     host::showReadOut(lblMin, formatNumber(smallest, u"0.0000"));
+}
+
+bool frmMainScreen::captureAvailable() const {
+    return cmdSample->isEnabled();
 }
 
 void frmMainScreen::cmdSample_Click() {

@@ -96,14 +96,17 @@ public:
     void disableCaptureButtons() override;
     // A program download succeeded: the capture and power buttons are available.
     void enableCaptureButtons() override;
+    // Whether "Sample" is available now: a program runs on the board and nothing else captures.
+    bool captureAvailable() const;
 
     // The record length changed: the next plot resets the x-ranges, and "Hold Zoom" is
     // unchecked.
     void resetZoom() override;
 
-    // The "Analysis" menu's items, which the program connects to its figures window.
+    // The "Analysis" menu's items, which the program connects to its figures and sweep windows.
     QAction* converterFiguresItem() const { return mnuConverterFigures; }
     QAction* testReportItem() const { return mnuTestReport; }
+    QAction* sweepItem() const { return mnuSweep; }
 
     // Items the program adds at the end of the "Printer Port" menu (the simulated board's).
     void addPortMenuItems(const QList<QAction*>& items);
@@ -174,6 +177,7 @@ private Q_SLOTS:
 private:
     class Busy;
     class BoardWork;
+    class HeldRun;
     class ChartMembers;
     class ControlAnalysis;
     class SessionView;
@@ -226,6 +230,8 @@ private:
     bool m_fileItemsEnabled[3] = {};
     bool m_closePending = false;
     bool m_unloaded = false;
+    // A run another window drives through the session (a sweep) counts as board work too.
+    std::unique_ptr<HeldRun> m_heldRun;
 
     // Controls, by their design names.
     QPushButton* cmdSample = nullptr;
@@ -270,6 +276,7 @@ private:
     QAction* mnuSimulated = nullptr;
     QAction* mnuConverterFigures = nullptr;
     QAction* mnuTestReport = nullptr;
+    QAction* mnuSweep = nullptr;
     QAction* mnuAbout = nullptr;
     QMenu* mnuPrinterPort = nullptr;
 };

@@ -36,16 +36,18 @@ const std::vector<std::pair<std::string, int>>& floorTable() {
         {"app/board", 5},
         {"app/config", 6},
         {"app/acquire", 7},
+        {"app/sweep", 8},
         {"app/config:windows", 8},
         {"app/acquire:windows", 9},
         {"app/figurewindow", 9},
         {"app/simulated", 9},
         {"controls/designer", 9},
-        {"app/main", 10},
+        {"app/sweepwindow", 10},
         {"tools/rq3118ctl", 10},
-        {"tests", 11},
-        {"bench", 11},
-        {"fuzz", 11},
+        {"app/main", 11},
+        {"tests", 12},
+        {"bench", 12},
+        {"fuzz", 12},
     };
     return table;
 }

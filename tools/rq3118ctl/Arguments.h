@@ -12,7 +12,9 @@ constexpr int ExitOk = 0;
 constexpr int ExitUsage = 1;
 constexpr int ExitRefused = 2;
 constexpr int ExitBoard = 3;
-constexpr int ExitLimits = 4;  // the figures failed a --limits limit
+constexpr int ExitLimits = 4;      // the figures failed a --limits limit
+constexpr int ExitInstrument = 5;  // the signal generator failed
+constexpr int ExitCancelled = 6;   // a sweep ended before its last point (standard input closed)
 
 // A usage error: its text goes to standard error with a pointer to --help, and the exit is 1.
 struct UsageError {

@@ -15,6 +15,7 @@ int runDsp(const QStringList& args);
 int runAnalyze(const QStringList& args);
 int runCapture(const QStringList& args);
 int runReport(const QStringList& args);
+int runSweep(const QStringList& args);
 
 // The number of a refused configuration file: the one its box names ("(Code:53"), else 5.
 int configFailureNumber(const QString& boxText);

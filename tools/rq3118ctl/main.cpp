@@ -36,6 +36,9 @@ QString helpText() {
                "                   a two-page PDF test report of a data file or of a capture:\n"
                "                   configuration and options, figures, harmonics and fits,\n"
                "                   time record, annotated spectrum, histogram, DNL and INL\n"
+               "  sweep --config FILE --frequencies LIST --levels LIST [sweep options]\n"
+               "                   SNR, SINAD, THD, SFDR, ENOB, H2 and H3 against the input's\n"
+               "                   frequency and level, point by point\n"
                "\n"
                "Every command takes --json: one JSON object per result, one per line; a\n"
                "command that fails ends with {\"error\": {\"number\", \"source\", \"text\"},\n"
@@ -113,14 +116,59 @@ QString helpText() {
                "                   numbers codes); its width goes to the code above\n"
                "  --sim-wide-code K  code K twice as wide as the others\n"
                "  --sim-inl-bow LSB  transitions bent along a parabola, LSB at mid-scale\n"
+               "  --sim-harmonics LIST  simulated harmonics in dBc, the 2nd first, joined by\n"
+               "                   commas, or none (default -75,-80)\n"
                "  --sim-fault SPEC simulated board faults, items joined by commas:\n"
                "    ") +
            fault +
            QStringLiteral(
                "\n"
                "\n"
+               "sweep options (and --config, --samples, --rate, --port, --sim and the --sim-\n"
+               "options of capture):\n"
+               "  --frequencies LIST  input frequencies in Hz: a:b:n (n points, linear),\n"
+               "                   a:b:n:log, or a comma list; one value fixes the frequency\n"
+               "  --levels LIST    input levels in dBFS: a:b:n or a comma list\n"
+               "                   (--levels=-40:-1:40 and --levels -40:-1:40 both work);\n"
+               "                   with both lists longer than one the sweep is a grid,\n"
+               "                   frequency the outer loop\n"
+               "  --records R      records per point (default 1); --avg averages their power\n"
+               "                   spectra, otherwise the last record is measured\n"
+               "  --coherent       each frequency moved to the nearest odd number of cycles\n"
+               "                   in the record, at the sample clock really set\n"
+               "  --window NAME    bh4 (default), bh7, hann, flattop, none\n"
+               "  --full-scale-bits N, --harmonics N (THD over H2 to H(N+1), default 5)\n"
+               "  --generator HOST[:PORT]  a signal generator speaking SCPI over TCP (port\n"
+               "                   5025 by default): *IDN?, then per point frequency, level\n"
+               "                   and output on, each checked with SYST:ERR?\n"
+               "  --profile FILE   the generator's commands, lines KEY=TEMPLATE for idn,\n"
+               "                   freq (SOUR:FREQ {hz}), level (SOUR:POW {dbm}), output_on,\n"
+               "                   error_query and terminator\n"
+               "  --fullscale-dbm DBM  the generator level that reads 0 dBFS, or\n"
+               "  --calibrate      measure it first, at --calibrate-dbm DBM (default -10)\n"
+               "                   and the first frequency\n"
+               "  --settle MS      wait after setting each point (default 200 with a\n"
+               "                   generator, 0 otherwise)\n"
+               "  --manual         the user sets the generator: a prompt per point on\n"
+               "                   standard error, Enter goes on\n"
+               "  --sim-fullscale-dbm DBM  with --sim and a generator (or --manual), the\n"
+               "                   simulated converter follows the generator's frequency\n"
+               "                   and level; this level reads 0 dBFS on it (default 10)\n"
+               "  --csv FILE       one row per point, rewritten whole after each point\n"
+               "  --plot FILE      SNR, SINAD, SFDR and ENOB against each swept axis (PNG,\n"
+               "                   SVG or PDF); --frequency-axis log|linear (default: log\n"
+               "                   for a :log list)\n"
+               "  --pdf FILE       the test report of the last point with a Sweep section;\n"
+               "                   --serial, --operator, --temperature, --notes as for report\n"
+               "  --json           one JSON line per point as it is measured, then a summary\n"
+               "The points measured are kept when the sweep ends early: Ctrl+C (SIGINT),\n"
+               "SIGTERM, a board or generator fault; the CSV, plots and report hold them.\n"
+               "\n"
                "Exit status: 0 success, 1 usage error, 2 refused file (a bad limits file\n"
-               "included), 3 board failure, 4 a limit failed (a board failure comes first).\n");
+               "included) or a file that could not be written, 3 board failure, 4 a limit\n"
+               "failed (a board failure comes first), 5 the signal generator failed, 6 a\n"
+               "sweep cancelled (standard input closed at a manual prompt), 130 and 143 a\n"
+               "sweep ended by SIGINT or SIGTERM.\n");
 }
 
 // Plots and reports are drawn with widgets that are never shown: they need a QApplication,
@@ -157,6 +205,9 @@ int runCommand(const QString& command, const QStringList& args) {
         }
         if (command == u"report") {
             return rqctl::runReport(args);
+        }
+        if (command == u"sweep") {
+            return rqctl::runSweep(args);
         }
         throw rqctl::UsageError{QStringLiteral("unknown command ") + command};
     } catch (const rqctl::UsageError& e) {

@@ -118,6 +118,7 @@ TEST_F(MainWindowTest, StartsCentredWithTheSummaryAndTheDesignStates) {
     EXPECT_EQ(child<QAction>("mnuConverterFigures")->text(), "&Converter Figures");
     EXPECT_EQ(child<QAction>("mnuConverterFigures")->shortcut(), QKeySequence("Ctrl+Shift+F"));
     EXPECT_EQ(child<QAction>("mnuTestReport")->text(), "Test &Report...");
+    EXPECT_EQ(child<QAction>("mnuSweep")->text(), "&Sweep...");
     EXPECT_FALSE(child<QAction>("LoadEXE")->isEnabled());
     EXPECT_FALSE(child<QAction>("mnuLoadFFTData")->isEnabled());
     EXPECT_TRUE(child<QAction>("mnuSimulated")->isChecked());
