@@ -5,9 +5,10 @@
 #   main-fft.png        the main window after Sample, in FFT mode
 #   main-histogram.png  the same record in histogram mode
 #   figures.png         the Converter Figures window on that record
+#   sweep.png           the Sweep window after a frequency sweep of the simulated converter
 #   about.png           the About box
 # to docs/screenshots/. Apart from the build folder, nothing in the repository changes but those
-# five files: the program runs in a copy of examples/ with a settings store of its own.
+# six files: the program runs in a copy of examples/ with a settings store of its own.
 #
 # There is no window manager: windows sit where the program puts them, without frames, so every
 # click is computed from a window's own geometry and the design places of its controls (twips,
@@ -74,6 +75,7 @@ setup_cancel=(4440 2820 1095 375) # cmdCancel
 
 main_title='^RQ3118 Evaluation Software$'
 figures_title='^Converter Figures$'
+sweep_title='^Sweep$'
 setup_title='^Setup Menu$'
 # The About box and the menus' popups have no title of their own (an empty WM_NAME).
 untitled='^$'
@@ -209,7 +211,7 @@ check_no_error_box() {
   local id title
   for id in $(windows_named '.'); do
     title="$(xdotool getwindowname "$id" 2>/dev/null)" || continue
-    if ! [[ "$title" =~ $main_title|$setup_title|$figures_title ]]; then
+    if ! [[ "$title" =~ $main_title|$setup_title|$figures_title|$sweep_title ]]; then
       die "the program showed a box titled \"$title\""
     fi
   done
@@ -461,7 +463,7 @@ geometry "$about" || die "the About box has gone"
 xdotool mousemove $((win_x + win_w / 2)) $((win_y + win_h / 6)) click 1
 wait_for "the About box to close" window_gone "$about" "$untitled"
 
-# Analysis, Converter Figures (the first of the menu's two items): the figures of the same
+# Analysis, Converter Figures (the first of the menu's three items): the figures of the same
 # record, at the window's default size.
 open_menu "$main" "${titles[2]}" Analysis
 xdotool mousemove $((popup_x + popup_w / 2)) $((popup_y + popup_h / 4)) click 1
@@ -470,8 +472,30 @@ wait_for "the Converter Figures window" figures_found
 park_mouse
 settle "$figures" "the Converter Figures window"
 save_png "$work/settled.ppm" figures.png
-xdotool key --window "$figures" ctrl+w
+# Keys go to the window under the pointer (there is no window manager to give focus); a key sent
+# to the window itself is refused by the server.
+geometry "$figures" || die "the Converter Figures window has gone"
+xdotool mousemove $((win_x + win_w * 3 / 4)) $((win_y + 30))
+xdotool key ctrl+w
 wait_for "the Converter Figures window to close" window_gone "$figures" "$figures_title"
+
+# Analysis, Sweep (the last item): its default sweep, twelve frequencies from 1 to 45 kHz at
+# -1 dBFS on the simulated converter, started with Ctrl+Return and pictured once it has ended.
+open_menu "$main" "${titles[2]}" Analysis
+xdotool mousemove $((popup_x + popup_w / 2)) $((popup_y + popup_h * 5 / 6)) click 1
+sweep_found() { find_window "$sweep_title" 400 300 && sweep=$found; }
+wait_for "the Sweep window" sweep_found
+geometry "$sweep" || die "the Sweep window has gone"
+xdotool mousemove $((win_x + win_w * 3 / 4)) $((win_y + 40))
+xdotool key ctrl+Return
+sleep 3
+park_mouse
+settle "$sweep" "the Sweep window"
+save_png "$work/settled.ppm" sweep.png
+geometry "$sweep" || die "the Sweep window has gone"
+xdotool mousemove $((win_x + win_w * 3 / 4)) $((win_y + 40))
+xdotool key ctrl+w
+wait_for "the Sweep window to close" window_gone "$sweep" "$sweep_title"
 
 click_control "$main" "$bar_height" "${main_quit[@]}"
 program_ended() { ! kill -0 "$app_pid" 2>/dev/null; }

@@ -63,25 +63,29 @@ const SweepFigure plottedFigures[] = {SweepFigure::Snr, SweepFigure::Sinad, Swee
 struct Column {
     const char* heading;
     QString (*text)(const SweepPoint&);
+    const char* widest;  // a sample of the longest text the column shows
 };
 
 const Column columns[] = {
-    {"Point", [](const SweepPoint& p) { return QString::number(p.plan.index + 1); }},
-    {"Frequency", [](const SweepPoint& p) { return frequencyText(p.plan.frequency); }},
-    {"Level", [](const SweepPoint& p) { return figureText(p.plan.level, 1) + " dBFS"; }},
+    {"Point", [](const SweepPoint& p) { return QString::number(p.plan.index + 1); }, "999"},
+    {"Frequency", [](const SweepPoint& p) { return frequencyText(p.plan.frequency); },
+     "999.999 kHz"},
+    {"Level", [](const SweepPoint& p) { return figureText(p.plan.level, 1) + " dBFS"; },
+     "-100.0 dBFS"},
     {"Fundamental",
      [](const SweepPoint& p) {
          return std::isnan(p.measuredFrequency) ? figureText(p.measuredFrequency)
                                                 : frequencyText(p.measuredFrequency) + ", " +
                                                       figureText(p.measuredLevel) + " dBFS";
-     }},
-    {"SNR", [](const SweepPoint& p) { return figureText(p.snr); }},
-    {"SINAD", [](const SweepPoint& p) { return figureText(p.sinad); }},
-    {"THD", [](const SweepPoint& p) { return figureText(p.thd); }},
-    {"SFDR", [](const SweepPoint& p) { return figureText(p.sfdr); }},
-    {"ENOB", [](const SweepPoint& p) { return figureText(p.enob); }},
-    {"H2", [](const SweepPoint& p) { return figureText(p.h2); }},
-    {"H3", [](const SweepPoint& p) { return figureText(p.h3); }},
+     },
+     "999.999 kHz, -100.00 dBFS"},
+    {"SNR (dB)", [](const SweepPoint& p) { return figureText(p.snr); }, "-100.00"},
+    {"SINAD (dB)", [](const SweepPoint& p) { return figureText(p.sinad); }, "-100.00"},
+    {"THD (dBc)", [](const SweepPoint& p) { return figureText(p.thd); }, "-100.00"},
+    {"SFDR (dBc)", [](const SweepPoint& p) { return figureText(p.sfdr); }, "-100.00"},
+    {"ENOB (bits)", [](const SweepPoint& p) { return figureText(p.enob); }, "-100.00"},
+    {"H2 (dBc)", [](const SweepPoint& p) { return figureText(p.h2); }, "-100.00"},
+    {"H3 (dBc)", [](const SweepPoint& p) { return figureText(p.h3); }, "-100.00"},
     {"Warnings",
      [](const SweepPoint& p) {
          QStringList codes;
@@ -92,11 +96,15 @@ const Column columns[] = {
              codes.prepend(QStringLiteral("no spectrum: ") + p.spectrumError);
          }
          return codes.join(QStringLiteral(", "));
-     }},
+     },
+     "clipping, leakage"},
 };
 
 QString durationText(qint64 ms) {
-    const qint64 s = (ms + 999) / 1000;
+    if (ms < 10000) {
+        return QStringLiteral("%1 s").arg(ms / 1000.0, 0, 'f', 1);
+    }
+    const qint64 s = (ms + 500) / 1000;
     return s < 60 ? QStringLiteral("%1 s").arg(s)
                   : QStringLiteral("%1 min %2 s").arg(s / 60).arg(s % 60, 2, 10, QLatin1Char('0'));
 }
@@ -216,6 +224,16 @@ SweepWindow::SweepWindow(AcquisitionSession& session, ProgramState& state, Setti
     m_table->setSelectionMode(QAbstractItemView::ContiguousSelection);
     m_table->setWordWrap(false);
     m_table->horizontalHeader()->setStretchLastSection(true);
+    m_table->verticalHeader()->setDefaultSectionSize(m_table->fontMetrics().height() + 6);
+    // Columns as wide as their longest text, fixed, so that the table does not jump per point.
+    const QFontMetrics body(m_table->font());
+    const QFontMetrics head(m_table->horizontalHeader()->font());
+    for (int c = 0; c < int(std::size(columns)); ++c) {
+        m_table->horizontalHeader()->resizeSection(
+            c, std::max(body.horizontalAdvance(QString::fromLatin1(columns[c].widest)),
+                        head.horizontalAdvance(QString::fromLatin1(columns[c].heading))) +
+                   16);
+    }
     right->addWidget(m_table);
     right->setStretchFactor(0, 3);
     right->setStretchFactor(1, 2);
@@ -721,9 +739,6 @@ void SweepWindow::addRow(const SweepPoint& point) {
             item->setBackground(QColor(255, 236, 204));
         }
         m_table->setItem(r, c, item);
-    }
-    if (r == 0) {
-        m_table->resizeColumnsToContents();
     }
     m_table->scrollToBottom();
 }

@@ -340,6 +340,18 @@ TEST_F(Sweep, AnInterruptedSweepWritesThePointsItMeasured) {
     EXPECT_TRUE(read("part.pdf").startsWith("%PDF"));
 }
 
+TEST_F(Sweep, ABoardThatStopsAnsweringEndsTheSweepWithStatusThreeKeepingItsPoints) {
+    // The board goes quiet after 5000 bytes: the load and two records of 1024 samples.
+    const Outcome o = run({"--sim", "--sim-fast", "--sim-fault", "stop-after=5000",
+                           "--frequencies", "1000:5000:5", "--levels", "-1", "--json", "--csv",
+                           "board.csv"});
+    EXPECT_EQ(o.status, 3) << o.err.toStdString();
+    EXPECT_EQ(points(o).size(), 2u);
+    EXPECT_EQ(summary(o)["ended"].toString(), "board failure");
+    EXPECT_TRUE(summary(o)["reason"].toString().startsWith("point 3, record 1 of 1"));
+    EXPECT_EQ(read("board.csv").trimmed().split('\n').size(), 3);
+}
+
 TEST_F(Sweep, ACsvFileThatCannotBeWrittenIsRefusedBeforeTheBoard) {
     rq::test::FullFileSystem full;
     if (const QString why = full.mount(); !why.isEmpty()) {

@@ -28,6 +28,7 @@
 
 #include "CtlRun.h"
 #include "MainWindowHarness.h"
+#include "ModalAnswers.h"
 #include "WidgetTest.h"
 #include "acquire/DataFiles.h"
 #include "figures/FigureTable.h"
@@ -269,40 +270,6 @@ TEST_F(FiguresWindowTest, LoadedFilesAreAnalysedAtTheWindowsRate) {
     EXPECT_NEAR(w->run()->figures()->frequency, 10.0 / 1024 * 50000, 1.0);
 }
 
-// The next modal windows answered as a user would, one after another: a file dialog gets the
-// path, the report's fields dialog a serial number.
-void answerModals(QStringList answers) {
-    auto* timer = new QTimer;
-    QObject::connect(timer, &QTimer::timeout, [timer, answers]() mutable {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (modal == nullptr || !modal->isVisible()) {
-            return;
-        }
-        if (auto* files = qobject_cast<QFileDialog*>(modal)) {
-            const QString path = answers.takeFirst();
-            files->setDirectory(QFileInfo(path).absolutePath());
-            if (auto* name = files->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) {
-                name->setText(QFileInfo(path).fileName());
-            }
-            QMetaObject::invokeMethod(files, "accept");
-        } else if (auto* dialog = qobject_cast<QDialog*>(modal)) {
-            if (auto* serial = dialog->findChild<QLineEdit*>(QStringLiteral("serial"))) {
-                serial->setText(answers.takeFirst());
-            }
-            dialog->accept();
-        }
-        if (answers.isEmpty()) {
-            timer->stop();
-            timer->deleteLater();
-        }
-    });
-    timer->start(20);
-}
-
-int pdfPages(const QByteArray& pdf) {
-    return static_cast<int>(pdf.count("/Type /Page\n") + pdf.count("/Type /Page\r"));
-}
-
 TEST_F(FiguresWindowTest, EachExportWritesItsFileThroughTheDialog) {
     loadExample(3);
     FiguresWindow* w = openByMenu();
@@ -311,7 +278,7 @@ TEST_F(FiguresWindowTest, EachExportWritesItsFileThroughTheDialog) {
     QTemporaryDir out;
     const auto exportBy = [&](const char* action, const QString& name) {
         const QString path = out.filePath(name);
-        answerModals({path});
+        test::answerModals({path});
         part<QAction>(w, action)->trigger();
         QFile f(path);
         EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << name.toStdString();
@@ -342,14 +309,14 @@ TEST_F(FiguresWindowTest, TheReportAsksForTheFieldsAndWritesTwoPages) {
     EXPECT_EQ(w->reportAction()->shortcut(), QKeySequence("Ctrl+R"));
     QTemporaryDir out;
     const QString path = out.filePath("report.pdf");
-    answerModals({QStringLiteral("SN-7"), path});
+    test::answerModals({QStringLiteral("SN-7"), path});
     // From the main window's Analysis menu, as the user meets it.
     window->testReportItem()->trigger();
     QFile f(path);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     const QByteArray pdf = f.readAll();
     EXPECT_TRUE(pdf.startsWith("%PDF"));
-    EXPECT_GE(pdfPages(pdf), 2);
+    EXPECT_GE(test::pdfPages(pdf), 2);
     EXPECT_EQ(store->get("RQ3118", "ConverterFigures", "ReportSerial", ""), "SN-7");
 }
 
