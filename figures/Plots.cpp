@@ -406,24 +406,23 @@ void clearPlot(QCustomPlot& plot) {
 
 namespace {
 
-// Vectors on a painter over a page or a drawing of the plot's own size.
-bool paintVectors(QCustomPlot& plot, QPaintDevice& device, QSize size) {
-    QCPPainter painter;
-    if (!painter.begin(&device)) {
-        return false;
-    }
-    painter.setMode(QCPPainter::pmVectorized);
-    painter.setMode(QCPPainter::pmNoCaching);
-    painter.setWindow(QRect(QPoint(0, 0), size));
-    plot.toPainter(&painter, size.width(), size.height());
-    return painter.end();
-}
-
-}  // namespace
-
-QByteArray renderPlot(QCustomPlot& plot, const QString& suffix, QSize size, double pixelScale) {
+// A drawing of the logical size as the bytes of an SVG or a one-page PDF (in points, as
+// QCustomPlot's own PDF export makes it), painted as vectors; empty when it cannot be drawn.
+QByteArray vectorFile(const QString& suffix, QSize size,
+                      const std::function<void(QCPPainter&)>& paint) {
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
+    const auto onto = [&](QPaintDevice& device) {
+        QCPPainter painter;
+        if (!painter.begin(&device)) {
+            return false;
+        }
+        painter.setMode(QCPPainter::pmVectorized);
+        painter.setMode(QCPPainter::pmNoCaching);
+        painter.setWindow(QRect(QPoint(0, 0), size));
+        paint(painter);
+        return painter.end();
+    };
     bool ok = false;
     if (suffix == u"svg") {
         QSvgGenerator svg;
@@ -431,25 +430,39 @@ QByteArray renderPlot(QCustomPlot& plot, const QString& suffix, QSize size, doub
         svg.setSize(size);
         svg.setViewBox(QRect(QPoint(0, 0), size));
         svg.setTitle(QStringLiteral("RQ3118"));
-        ok = paintVectors(plot, svg, size);
-    } else if (suffix == u"pdf") {
-        // One page of the plot's size in points, as QCustomPlot's own PDF export makes it.
+        ok = onto(svg);
+    } else {
         QPdfWriter pdf(&buffer);
         pdf.setResolution(72);
         pdf.setPageLayout(
             QPageLayout(QPageSize(size, QPageSize::Point, QString(), QPageSize::ExactMatch),
                         QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
-        ok = paintVectors(plot, pdf, size);
-    } else {
-        // As QCustomPlot's savePng: the pixels of the plot at 96 dots per inch, times the scale,
-        // so that the picture keeps its size on paper.
-        QImage image = plot.toPixmap(size.width(), size.height(), pixelScale).toImage();
-        image.setDotsPerMeterX(static_cast<int>(96 * pixelScale / 0.0254));
-        image.setDotsPerMeterY(static_cast<int>(96 * pixelScale / 0.0254));
-        ok = !image.isNull() && image.save(&buffer, "PNG");
+        ok = onto(pdf);
     }
     buffer.close();
     return ok ? buffer.data() : QByteArray();
+}
+
+// A PNG at 96 dots per inch times the scale, so that the picture keeps its size on paper.
+QByteArray pngFile(QImage image, double pixelScale) {
+    image.setDotsPerMeterX(static_cast<int>(96 * pixelScale / 0.0254));
+    image.setDotsPerMeterY(static_cast<int>(96 * pixelScale / 0.0254));
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    const bool ok = !image.isNull() && image.save(&buffer, "PNG");
+    return ok ? buffer.data() : QByteArray();
+}
+
+}  // namespace
+
+QByteArray renderPlot(QCustomPlot& plot, const QString& suffix, QSize size, double pixelScale) {
+    if (suffix == u"svg" || suffix == u"pdf") {
+        return vectorFile(suffix, size, [&](QCPPainter& painter) {
+            plot.toPainter(&painter, size.width(), size.height());
+        });
+    }
+    // As QCustomPlot's savePng: the pixels of the plot, times the scale.
+    return pngFile(plot.toPixmap(size.width(), size.height(), pixelScale).toImage(), pixelScale);
 }
 
 void savePlot(const QString& path, const PlotDrawing& draw, QSize size) {
@@ -478,52 +491,24 @@ void savePlots(const QString& path, const std::vector<PlotDrawing>& draws, int c
         }
     };
     const QString suffix = QFileInfo(path).suffix().toLower();
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    bool ok = false;
-    const auto vectors = [&](QPaintDevice& device) {
-        QCPPainter painter;
-        if (!painter.begin(&device)) {
-            return false;
-        }
-        painter.setMode(QCPPainter::pmVectorized);
-        painter.setMode(QCPPainter::pmNoCaching);
-        painter.setWindow(QRect(QPoint(0, 0), size));
-        paintAll(painter);
-        return painter.end();
-    };
-    if (suffix == u"svg") {
-        QSvgGenerator svg;
-        svg.setOutputDevice(&buffer);
-        svg.setSize(size);
-        svg.setViewBox(QRect(QPoint(0, 0), size));
-        svg.setTitle(QStringLiteral("RQ3118"));
-        ok = vectors(svg);
-    } else if (suffix == u"pdf") {
-        QPdfWriter pdf(&buffer);
-        pdf.setResolution(72);
-        pdf.setPageLayout(
-            QPageLayout(QPageSize(size, QPageSize::Point, QString(), QPageSize::ExactMatch),
-                        QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
-        ok = vectors(pdf);
+    QByteArray bytes;
+    if (suffix == u"svg" || suffix == u"pdf") {
+        bytes = vectorFile(suffix, size, paintAll);
     } else {
         QImage image(size, QImage::Format_ARGB32);
         image.fill(Qt::white);
-        image.setDotsPerMeterX(static_cast<int>(96 / 0.0254));
-        image.setDotsPerMeterY(static_cast<int>(96 / 0.0254));
         {
             QCPPainter painter(&image);
             painter.setRenderHint(QPainter::Antialiasing);
             paintAll(painter);
         }
-        ok = image.save(&buffer, "PNG");
+        bytes = pngFile(image, 1.0);
     }
-    buffer.close();
-    if (!ok) {
+    if (bytes.isEmpty()) {
         throw rq::NumberedError(rq::RuntimeError::PathFileAccess, QStringLiteral("rq3118ctl"),
                                 QStringLiteral("the plots could not be drawn"));
     }
-    rq::writeFileAtomically(path, buffer.data());
+    rq::writeFileAtomically(path, bytes);
 }
 
 void paintPlot(QCPPainter& painter, const QRectF& target, const PlotDrawing& draw, QSize logical) {

@@ -6,7 +6,7 @@
 #
 # --time   seconds per target (default 60); --runs stops a target after N inputs as well.
 # TARGET   config_file dsp_program data_file leading_number command_line fault_spec
-#          persisted_state (default: all).
+#          persisted_state sweep_list generator_profile (default: all).
 # The corpus of each target grows in build-fuzz/corpus/TARGET, seeded from fuzz/seeds and the
 # example files; a crash leaves its input in build-fuzz/artifacts and fails the script.
 set -euo pipefail
@@ -15,7 +15,8 @@ cd "$top"
 
 seconds=60
 runs=-1
-all=(config_file dsp_program data_file leading_number command_line fault_spec persisted_state)
+all=(config_file dsp_program data_file leading_number command_line fault_spec persisted_state
+  sweep_list generator_profile)
 targets=()
 while [ $# -gt 0 ]; do
   case "$1" in

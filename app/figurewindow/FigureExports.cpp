@@ -1,8 +1,11 @@
 #include "figurewindow/FigureExports.h"
 
 #include <QClipboard>
+#include <QDateTime>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QMessageBox>
 
 #include "common/AtomicFile.h"
 #include "figures/FigureRun.h"
@@ -20,6 +23,22 @@ void exportPlot(QCustomPlot& plot, const QString& path) {
         throw rq::WriteFailure(path, QStringLiteral("the plot could not be drawn"));
     }
     rq::writeFileAtomically(path, bytes);
+}
+
+void exportThroughDialog(QWidget* parent, const QString& partName, const QString& what,
+                         const QString& filter, const std::function<void(const QString&)>& write) {
+    const QString name =
+        exportFileName(partName, QDateTime::currentDateTime(), what,
+                       filter.section(QStringLiteral("*."), 1, 1).section(u')', 0, 0));
+    const QString path = QFileDialog::getSaveFileName(parent, parent->windowTitle(), name, filter);
+    if (path.isEmpty()) {
+        return;
+    }
+    try {
+        write(path);
+    } catch (const rq::NumberedError& e) {
+        QMessageBox::warning(parent, parent->windowTitle(), e.description());
+    }
 }
 
 void copyFigures(const FigureRun& run) {

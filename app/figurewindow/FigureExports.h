@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 
 #include "figures/FigureFiles.h"
 #include "strip/CustomPlot.h"
@@ -14,6 +15,12 @@ class FigureRun;
 // size each way, so that it stays sharp in a document. Drawn in memory and written whole or not
 // at all; raises WriteFailure (75) when it cannot be written or drawn.
 void exportPlot(QCustomPlot& plot, const QString& path);
+
+// An export as the windows make it: a file dialog titled as the parent window, offering the
+// default name of the part's export (exportFileName, with the filter's first extension), then
+// the write; a write that fails is named in a message box. Nothing happens on Cancel.
+void exportThroughDialog(QWidget* parent, const QString& partName, const QString& what,
+                         const QString& filter, const std::function<void(const QString&)>& write);
 
 // The figures, harmonics and warnings as tab-separated tables on the clipboard, for a
 // spreadsheet; a run without a spectrum gives its warnings under empty tables.

@@ -18,9 +18,6 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
-#include <QDateTime>
-#include <QFileDialog>
-#include <QMessageBox>
 #include <functional>
 #include "common/BasicText.h"
 #include "common/NumberedError.h"
@@ -424,20 +421,8 @@ void FiguresWindow::connectExportsAndReport() {
     // Each export asks for a file by its default name and names a failure in a box.
     const auto exportTo = [this](const QString& what, const QString& filter,
                                  const std::function<void(const QString&)>& write) {
-        if (!m_run) {
-            return;
-        }
-        const QString name =
-            exportFileName(m_state.CurrentSettings.PartName, QDateTime::currentDateTime(), what,
-                           filter.section(QStringLiteral("*."), 1, 1).section(u')', 0, 0));
-        const QString path = QFileDialog::getSaveFileName(this, windowTitle(), name, filter);
-        if (path.isEmpty()) {
-            return;
-        }
-        try {
-            write(path);
-        } catch (const NumberedError& e) {
-            QMessageBox::warning(this, windowTitle(), e.description());
+        if (m_run) {
+            exportThroughDialog(this, m_state.CurrentSettings.PartName, what, filter, write);
         }
     };
     connect(m_exportPlotAction, &QAction::triggered, this, [this, exportTo] {

@@ -122,6 +122,11 @@ std::unique_ptr<FigureRun> SweepRunner::captureRecords() {
                                            m_sampleRate);
     m_records.clear();
     for (int r = 1; r <= m_definition.records; ++r) {
+        if (!m_session.continuousSampling()) {
+            // "Stop Samp" on the main window, or the window closing, while the source was set.
+            finish(SweepEnd::Cancelled, QStringLiteral("stopped from the main window"));
+            return nullptr;
+        }
         const bool took = m_session.TakeSamples();
         if (m_cancelled) {
             const auto [why, reason] = *m_cancelled;

@@ -8,7 +8,6 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QDateTime>
 #include <QDoubleSpinBox>
 #include <QFileDialog>
 #include <QFormLayout>
@@ -21,7 +20,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
-#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -506,18 +504,7 @@ void SweepWindow::buildMenus() {
 
 void SweepWindow::exportTo(const QString& what, const QString& filter,
                            const std::function<void(const QString&)>& write) {
-    const QString name =
-        exportFileName(m_state.CurrentSettings.PartName, QDateTime::currentDateTime(), what,
-                       filter.section(QStringLiteral("*."), 1, 1).section(u')', 0, 0));
-    const QString path = QFileDialog::getSaveFileName(this, windowTitle(), name, filter);
-    if (path.isEmpty()) {
-        return;
-    }
-    try {
-        write(path);
-    } catch (const NumberedError& e) {
-        QMessageBox::warning(this, windowTitle(), e.description());
-    }
+    exportThroughDialog(this, m_state.CurrentSettings.PartName, what, filter, write);
 }
 
 QByteArray SweepWindow::pointsJson() const {

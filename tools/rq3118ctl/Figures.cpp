@@ -80,18 +80,25 @@ int limitsStatus(const FigureRun& run) {
     return ExitLimits;
 }
 
+bool writeOutput(const std::optional<QString>& path,
+                 const std::function<void(const QString&)>& write) {
+    if (!path) {
+        return true;
+    }
+    try {
+        write(*path);
+        return true;
+    } catch (const rq::NumberedError& e) {
+        printNotWritten(*path, e);
+        return false;
+    }
+}
+
 bool writeOutputs(const FigureRun& run, const RecordSource& source) {
     bool ok = true;
-    const auto attempt = [&](const std::optional<QString>& path, const auto& write) {
-        if (!path) {
-            return;
-        }
-        try {
-            write(*path);
-        } catch (const rq::NumberedError& e) {
-            printNotWritten(*path, e);
-            ok = false;
-        }
+    const auto attempt = [&](const std::optional<QString>& path,
+                             const std::function<void(const QString&)>& write) {
+        ok = writeOutput(path, write) && ok;
     };
     const auto needSpectrum = [&]() {
         if (!run.figures()) {

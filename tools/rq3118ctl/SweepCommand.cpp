@@ -24,6 +24,7 @@
 #include "rq3118ctl/BoardSetup.h"
 #include "rq3118ctl/Commands.h"
 #include "rq3118ctl/ConsoleHost.h"
+#include "rq3118ctl/Figures.h"
 #include "simulated/SimulatedSignalSource.h"
 #include "sweep/SignalSource.h"
 #include "sweep/SweepRunner.h"
@@ -345,15 +346,11 @@ int runSweep(const QStringList& argv) {
     Result summaryLine = sweepSummaryResult(summary);
     printOut(json ? summaryLine.toJson() : sweepSummaryText(summary));
 
-    const auto attempt = [&](const std::optional<QString>& path, const auto& write) {
-        if (!path) {
-            return;
-        }
-        try {
-            write(*path);
-        } catch (const rq::NumberedError& e) {
-            printNotWritten(*path, e);
-            setFailureFromLastMessage(e.number(), e.source());
+    const auto attempt = [&](const std::optional<QString>& path,
+                             const std::function<void(const QString&)>& write) {
+        if (!writeOutput(path, write)) {
+            setFailureFromLastMessage(rq::RuntimeError::PathFileAccess,
+                                      QStringLiteral("rq3118ctl"));
             if (status == ExitOk) {
                 status = ExitRefused;
             }
