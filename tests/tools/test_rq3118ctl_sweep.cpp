@@ -244,6 +244,11 @@ TEST_F(Sweep, ACalibrationMeasuresTheLevelThatReadsFullScale) {
         QRegularExpression(QStringLiteral("calibration: (-?[0-9.]+) dBm")).match(o.err);
     ASSERT_TRUE(said.hasMatch()) << o.err.toStdString();
     EXPECT_NEAR(said.captured(1).toDouble(), 7.0, 0.05);
+    for (const QJsonObject& line : o.objects()) {
+        if (line.contains("summary")) {
+            EXPECT_NEAR(line["calibration"].toObject()["fullscale_dbm"].toDouble(), 7.0, 0.05);
+        }
+    }
     // The calibration's level, then the point's: -3 dBFS on a full scale of about 7 dBm.
     EXPECT_TRUE(fake.received().contains("SOUR:POW -10"));
     EXPECT_NEAR(fake.level(), 4.0, 0.05);
@@ -327,24 +332,27 @@ TEST_F(Sweep, AManualSweepTakesEnterAndKeepsItsPointsWhenInputCloses) {
 }
 
 TEST_F(Sweep, AnInterruptedSweepWritesThePointsItMeasured) {
-    // Captures at the board's pace: 8192 samples at 100 kHz take 82 ms a record.
-    const Outcome o = run({"--sim", "--samples", "8192", "--frequencies", "1000:40000:30",
-                           "--levels", "-1", "--json", "--csv", "part.csv", "--pdf", "part.pdf"},
-                          {}, true, [](QProcess& p) { ::kill(pid_t(p.processId()), SIGINT); });
-    EXPECT_EQ(o.status, 130) << o.err.toStdString();
-    const std::size_t measured = points(o).size();
-    EXPECT_GE(measured, 1u);
-    EXPECT_LT(measured, 30u);
-    EXPECT_EQ(summary(o)["ended"].toString(), "interrupted");
-    EXPECT_EQ(std::size_t(read("part.csv").trimmed().split('\n').size()), measured + 1);
-    EXPECT_TRUE(read("part.pdf").startsWith("%PDF"));
+    for (const int signal : {SIGINT, SIGTERM}) {
+        // Captures at the board's pace: 8192 samples at 100 kHz take 82 ms a record.
+        const Outcome o =
+            run({"--sim", "--samples", "8192", "--frequencies", "1000:40000:30", "--levels", "-1",
+                 "--json", "--csv", "part.csv", "--pdf", "part.pdf"},
+                {}, true, [signal](QProcess& p) { ::kill(pid_t(p.processId()), signal); });
+        EXPECT_EQ(o.status, 128 + signal) << o.err.toStdString();
+        const std::size_t measured = points(o).size();
+        EXPECT_GE(measured, 1u);
+        EXPECT_LT(measured, 30u);
+        EXPECT_EQ(summary(o)["ended"].toString(), "interrupted");
+        EXPECT_EQ(std::size_t(read("part.csv").trimmed().split('\n').size()), measured + 1);
+        EXPECT_TRUE(read("part.pdf").startsWith("%PDF"));
+        QFile::remove(dir.filePath("part.pdf"));
+    }
 }
 
 TEST_F(Sweep, ABoardThatStopsAnsweringEndsTheSweepWithStatusThreeKeepingItsPoints) {
     // The board goes quiet after 5000 bytes: the load and two records of 1024 samples.
-    const Outcome o = run({"--sim", "--sim-fast", "--sim-fault", "stop-after=5000",
-                           "--frequencies", "1000:5000:5", "--levels", "-1", "--json", "--csv",
-                           "board.csv"});
+    const Outcome o = run({"--sim", "--sim-fast", "--sim-fault", "stop-after=5000", "--frequencies",
+                           "1000:5000:5", "--levels", "-1", "--json", "--csv", "board.csv"});
     EXPECT_EQ(o.status, 3) << o.err.toStdString();
     EXPECT_EQ(points(o).size(), 2u);
     EXPECT_EQ(summary(o)["ended"].toString(), "board failure");

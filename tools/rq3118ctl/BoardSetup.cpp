@@ -263,7 +263,8 @@ rq::figures::RecordSource BoardSetup::source(int records, bool averaged) const {
                .arg(rq::formatGeneral(s.InputVMin), rq::formatGeneral(s.InputVMax))
         << supplyLine(state.BoardLatch);
     if (m_sim) {
-        const rq::ConverterSettings& c = m_simSettings.converter;
+        // The converter as it stands now: a sweep leaves the tone of its last point.
+        const rq::ConverterSettings& c = m_sim->settings().converter;
         QString errors;
         if (c.missingCode >= 0) {
             errors += QStringLiteral(", code %1 missing")

@@ -344,6 +344,12 @@ int runSweep(const QStringList& argv) {
     }
     const SweepSummary& summary = runner->summary();
     Result summaryLine = sweepSummaryResult(summary);
+    if (const auto& dbm = runner->calibratedFullScaleDbm()) {
+        Result calibration;
+        calibration.add(QStringLiteral("fullscale_dbm"), *dbm)
+            .add(QStringLiteral("frequency_hz"), runner->plan().points.front().frequency);
+        summaryLine.add(QStringLiteral("calibration"), calibration);
+    }
     printOut(json ? summaryLine.toJson() : sweepSummaryText(summary));
 
     const auto attempt = [&](const std::optional<QString>& path,
