@@ -29,10 +29,11 @@ done
 [ ${#targets[@]} -eq 0 ] && targets=("${all[@]}")
 
 ./scripts/install-deps.sh fuzz
+. scripts/compiler-cache.sh
 build="$top/build-fuzz"
 if [ ! -f "$build/CMakeCache.txt" ]; then
   cmake -S . -B "$build" -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DRQ_BUILD_FUZZ=ON -DRQ_BUILD_TESTS=OFF -DRQ_BUILD_BENCH=OFF >/dev/null
+    -DRQ_BUILD_FUZZ=ON -DRQ_BUILD_TESTS=OFF -DRQ_BUILD_BENCH=OFF "${rq_cache_flags[@]}" >/dev/null
 fi
 cmake --build "$build" -j2 --target fuzz_all >/dev/null
 

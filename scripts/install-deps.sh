@@ -14,7 +14,7 @@ packages=(
   xvfb xauth openbox x11-utils fonts-dejavu-core
   fonts-liberation2
   help2man desktop-file-utils poppler-utils
-  time
+  time ccache
 )
 for group in "$@"; do
   case "$group" in

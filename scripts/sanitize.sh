@@ -6,8 +6,9 @@ set -euo pipefail
 top="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$top"
 ./scripts/install-deps.sh
+. scripts/compiler-cache.sh
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DRQ_SANITIZE=ON -DRQ_BUILD_BENCH=OFF \
-  >/dev/null
+  "${rq_cache_flags[@]}" >/dev/null
 cmake --build build-asan -j2
 cd build-asan
 export ASAN_OPTIONS="halt_on_error=1:abort_on_error=1:detect_leaks=1:strict_string_checks=1:detect_stack_use_after_return=1"
