@@ -1,10 +1,12 @@
 #include "figurewindow/FigureExports.h"
 
+#include <QAction>
 #include <QClipboard>
 #include <QDateTime>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QMenu>
 #include <QMessageBox>
 
 #include "common/AtomicFile.h"
@@ -23,6 +25,14 @@ void exportPlot(QCustomPlot& plot, const QString& path) {
         throw rq::WriteFailure(path, QStringLiteral("the plot could not be drawn"));
     }
     rq::writeFileAtomically(path, bytes);
+}
+
+QAction* menuItem(QMenu* menu, const QString& text, const QKeySequence& shortcut,
+                  const char* name) {
+    QAction* action = menu->addAction(text);
+    action->setShortcut(shortcut);
+    action->setObjectName(QString::fromLatin1(name));
+    return action;
 }
 
 void exportThroughDialog(QWidget* parent, const QString& partName, const QString& what,

@@ -1,7 +1,11 @@
 #pragma once
 
+#include <QKeySequence>
 #include <QString>
 #include <functional>
+
+class QAction;
+class QMenu;
 
 #include "figures/FigureFiles.h"
 #include "strip/CustomPlot.h"
@@ -15,6 +19,10 @@ class FigureRun;
 // size each way, so that it stays sharp in a document. Drawn in memory and written whole or not
 // at all; raises WriteFailure (75) when it cannot be written or drawn.
 void exportPlot(QCustomPlot& plot, const QString& path);
+
+// A menu item of the windows of our own: its text, shortcut and object name (tests find it by
+// the name).
+QAction* menuItem(QMenu* menu, const QString& text, const QKeySequence& shortcut, const char* name);
 
 // An export as the windows make it: a file dialog titled as the parent window, offering the
 // default name of the part's export (exportFileName, with the filter's first extension), then

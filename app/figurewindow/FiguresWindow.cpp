@@ -368,31 +368,26 @@ void FiguresWindow::buildSidePanel(QWidget* panel) {
 
 void FiguresWindow::buildMenus() {
     QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
-    m_exportPlotAction = file->addAction(QStringLiteral("Export &Plot..."));
-    m_exportPlotAction->setShortcut(QKeySequence(QStringLiteral("Ctrl+E")));
-    m_exportSpectrumAction = file->addAction(QStringLiteral("Export &Spectrum CSV..."));
-    m_exportSpectrumAction->setShortcut(QKeySequence(QStringLiteral("Ctrl+Shift+E")));
-    m_exportFiguresCsvAction = file->addAction(QStringLiteral("Export Figures &CSV..."));
-    m_exportFiguresCsvAction->setShortcut(QKeySequence(QStringLiteral("Ctrl+Shift+C")));
-    m_exportFiguresJsonAction = file->addAction(QStringLiteral("Export Figures &JSON..."));
-    m_exportFiguresJsonAction->setShortcut(QKeySequence(QStringLiteral("Ctrl+Shift+J")));
+    const auto item = [](QMenu* menu, const char* text, const char* keys, const char* name) {
+        return menuItem(menu, QString::fromUtf8(text), QKeySequence(QString::fromLatin1(keys)),
+                        name);
+    };
+    m_exportPlotAction = item(file, "Export &Plot...", "Ctrl+E", "exportPlot");
+    m_exportSpectrumAction =
+        item(file, "Export &Spectrum CSV...", "Ctrl+Shift+E", "exportSpectrumCsv");
+    m_exportFiguresCsvAction =
+        item(file, "Export Figures &CSV...", "Ctrl+Shift+C", "exportFiguresCsv");
+    m_exportFiguresJsonAction =
+        item(file, "Export Figures &JSON...", "Ctrl+Shift+J", "exportFiguresJson");
     file->addSeparator();
-    m_reportAction = file->addAction(QStringLiteral("Test &Report..."));
-    m_reportAction->setShortcut(QKeySequence(QStringLiteral("Ctrl+R")));
-    m_exportPlotAction->setObjectName(QStringLiteral("exportPlot"));
-    m_exportSpectrumAction->setObjectName(QStringLiteral("exportSpectrumCsv"));
-    m_exportFiguresCsvAction->setObjectName(QStringLiteral("exportFiguresCsv"));
-    m_exportFiguresJsonAction->setObjectName(QStringLiteral("exportFiguresJson"));
-    m_reportAction->setObjectName(QStringLiteral("testReport"));
+    m_reportAction = item(file, "Test &Report...", "Ctrl+R", "testReport");
     file->addSeparator();
     QAction* close = file->addAction(QStringLiteral("&Close"));
     close->setShortcut(QKeySequence(QStringLiteral("Ctrl+W")));
     connect(close, &QAction::triggered, this, &QWidget::close);
 
     QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
-    m_copyAction = edit->addAction(QStringLiteral("&Copy Figures"));
-    m_copyAction->setShortcut(QKeySequence(QStringLiteral("Ctrl+C")));
-    m_copyAction->setObjectName(QStringLiteral("copyFigures"));
+    m_copyAction = item(edit, "&Copy Figures", "Ctrl+C", "copyFigures");
 
     QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
     for (int t = 0; t < TabCount; ++t) {

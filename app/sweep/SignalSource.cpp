@@ -35,7 +35,6 @@ GeneratorSource::GeneratorSource(const Options& options, QObject* parent)
         Q_EMIT ready();
     });
     connect(m_generator, &ScpiGenerator::pointSet, this, [this](double hz, double dbm) {
-        m_pointPending = false;
         Q_EMIT commanded(hz, dbm);
         Q_EMIT ready();
     });
@@ -60,7 +59,6 @@ void GeneratorSource::apply(double hz, double dbfs) {
                           .arg(description()));
         return;
     }
-    m_pointPending = true;
     m_generator->setPoint(hz, dbfs + *m_options.fullScaleDbm);
 }
 
@@ -76,7 +74,6 @@ std::optional<double> GeneratorSource::calibrationLevelDbm() const {
 }
 
 void GeneratorSource::applyCalibration(double hz) {
-    m_pointPending = true;
     m_generator->setPoint(hz, m_options.calibrationDbm);
 }
 

@@ -89,7 +89,6 @@ private:
     Options m_options;
     QString m_identity;
     rq::generator::ScpiGenerator* m_generator;
-    bool m_pointPending = false;
 };
 
 // The user sets the generator by hand: each point asks with prompt() and waits for proceed()

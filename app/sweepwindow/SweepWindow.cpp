@@ -388,36 +388,28 @@ void SweepWindow::buildDefinition(QWidget* box) {
 
 void SweepWindow::buildMenus() {
     QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
-    m_exportPlotAction = file->addAction(QStringLiteral("Export &Plot..."));
-    m_exportPlotAction->setShortcut(QKeySequence(QStringLiteral("Ctrl+E")));
-    m_exportPlotAction->setObjectName(QStringLiteral("exportPlot"));
-    m_exportCsvAction = file->addAction(QStringLiteral("Export Points &CSV..."));
-    m_exportCsvAction->setShortcut(QKeySequence(QStringLiteral("Ctrl+Shift+C")));
-    m_exportCsvAction->setObjectName(QStringLiteral("exportPointsCsv"));
-    m_exportJsonAction = file->addAction(QStringLiteral("Export Points &JSON..."));
-    m_exportJsonAction->setShortcut(QKeySequence(QStringLiteral("Ctrl+Shift+J")));
-    m_exportJsonAction->setObjectName(QStringLiteral("exportPointsJson"));
+    const auto item = [](QMenu* menu, const char* text, const QKeySequence& keys,
+                         const char* name) {
+        return menuItem(menu, QString::fromUtf8(text), keys, name);
+    };
+    m_exportPlotAction = item(file, "Export &Plot...", QKeySequence("Ctrl+E"), "exportPlot");
+    m_exportCsvAction =
+        item(file, "Export Points &CSV...", QKeySequence("Ctrl+Shift+C"), "exportPointsCsv");
+    m_exportJsonAction =
+        item(file, "Export Points &JSON...", QKeySequence("Ctrl+Shift+J"), "exportPointsJson");
     file->addSeparator();
-    m_reportAction = file->addAction(QStringLiteral("Test &Report..."));
-    m_reportAction->setShortcut(QKeySequence(QStringLiteral("Ctrl+R")));
-    m_reportAction->setObjectName(QStringLiteral("testReport"));
+    m_reportAction = item(file, "Test &Report...", QKeySequence("Ctrl+R"), "testReport");
     file->addSeparator();
     QAction* close = file->addAction(QStringLiteral("C&lose"));
     close->setShortcut(QKeySequence(QStringLiteral("Ctrl+W")));
     connect(close, &QAction::triggered, this, &QWidget::close);
 
     QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
-    m_copyAction = edit->addAction(QStringLiteral("&Copy Points"));
-    m_copyAction->setShortcut(QKeySequence(QStringLiteral("Ctrl+C")));
-    m_copyAction->setObjectName(QStringLiteral("copyPoints"));
+    m_copyAction = item(edit, "&Copy Points", QKeySequence("Ctrl+C"), "copyPoints");
 
     QMenu* sweep = menuBar()->addMenu(QStringLiteral("&Sweep"));
-    m_startAction = sweep->addAction(QStringLiteral("&Start"));
-    m_startAction->setShortcut(QKeySequence(QStringLiteral("Ctrl+Return")));
-    m_startAction->setObjectName(QStringLiteral("startSweep"));
-    m_cancelAction = sweep->addAction(QStringLiteral("&Cancel"));
-    m_cancelAction->setShortcut(QKeySequence(Qt::Key_Escape));
-    m_cancelAction->setObjectName(QStringLiteral("cancelSweep"));
+    m_startAction = item(sweep, "&Start", QKeySequence("Ctrl+Return"), "startSweep");
+    m_cancelAction = item(sweep, "&Cancel", QKeySequence(Qt::Key_Escape), "cancelSweep");
     connect(m_startAction, &QAction::triggered, this, &SweepWindow::start);
     connect(m_cancelAction, &QAction::triggered, this, &SweepWindow::cancel);
 

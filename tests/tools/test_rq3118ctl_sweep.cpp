@@ -360,7 +360,7 @@ TEST_F(Sweep, ABoardThatStopsAnsweringEndsTheSweepWithStatusThreeKeepingItsPoint
     EXPECT_EQ(read("board.csv").trimmed().split('\n').size(), 3);
 }
 
-TEST_F(Sweep, ACsvFileThatCannotBeWrittenIsRefusedBeforeTheBoard) {
+TEST_F(Sweep, OnAFullDiskTheCsvIsRefusedFirstAndPlotsAndReportWholeOrAbsent) {
     rq::test::FullFileSystem full;
     if (const QString why = full.mount(); !why.isEmpty()) {
         GTEST_SKIP() << why.toStdString();
@@ -371,6 +371,20 @@ TEST_F(Sweep, ACsvFileThatCannotBeWrittenIsRefusedBeforeTheBoard) {
     EXPECT_EQ(o.status, 2);
     EXPECT_TRUE(o.err.contains("No space left on device")) << o.err.toStdString();
     EXPECT_FALSE(QFile::exists(full.filePath("sweep.csv")));
+    // Plots and report written after the sweep: refused whole, each named, the old report kept.
+    full.drain();
+    full.put("old.pdf", "%PDF old");
+    full.fill();
+    const Outcome late =
+        run({"--sim", "--sim-fast", "--frequencies", "1000,2000", "--levels", "-1", "--json",
+             "--plot", full.filePath("sweep.png"), "--pdf", full.filePath("old.pdf")});
+    EXPECT_EQ(late.status, 2);
+    EXPECT_EQ(points(late).size(), 2u);
+    EXPECT_TRUE(late.err.contains(full.filePath("sweep.png") + ": No space left on device"))
+        << late.err.toStdString();
+    EXPECT_TRUE(late.err.contains(full.filePath("old.pdf") + ": No space left on device"));
+    EXPECT_FALSE(QFile::exists(full.filePath("sweep.png")));
+    EXPECT_EQ(full.read("old.pdf"), "%PDF old");
 }
 
 TEST_F(Sweep, TwentyPointsOfFourRecordsTakeUnderThreeSeconds) {
